@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/MessageCatalogue.h"
+#include "app/MessageSink.h"
+#include "app/Profile.h"
+
+#include <functional>
+#include <string>
+
+namespace varnadex {
+
+// The platform's socket layer start-up. POSIX sockets need none, but the step and its failure
+// path stay, so that a port to a system that needs one has its place.
+class ISocketLayer {
+public:
+    virtual ~ISocketLayer() = default;
+    virtual bool initialise() = 0;
+};
+
+class NoSocketLayerSetup : public ISocketLayer {
+public:
+    bool initialise() override { return true; }
+};
+
+// English only: it comes from the program's string table, not from the catalogue.
+inline constexpr const char* kSocketsInitFailed = "Windows sockets initialization failed.";
+inline constexpr const char* kSettingsFileName = "varnadex.ini";
+
+// The application object: finds the settings file, reads the language, fills the catalogue,
+// starts the socket layer and runs the main window.
+class CConfApp {
+public:
+    using MainWindowRunner = std::function<void(CConfApp& app, int enableMac)>;
+
+    // programPath is the running program's file; commandLine what follows the program name.
+    // Returns after the main window has closed, or at once when the sockets fail.
+    // True when the main window ran.
+    bool InitInstance(const std::string& programPath, const std::string& commandLine,
+                      ISocketLayer& sockets, IMessageSink& startupSink,
+                      const MainWindowRunner& runMainWindow);
+
+    // Start-up steps 1 to 4 alone, for the programs that share the settings file but have
+    // no window (the command-line tool).
+    void loadLanguage(const std::string& programPath);
+
+    MessageCatalogue messageCatalogue;
+    int language = 0;
+    CProfile profile;
+    std::string programDirectory;
+};
+
+// "/ENABLEMAC" anywhere in the command line, case-sensitive.
+bool commandLineEnablesMac(const std::string& commandLine);
+
+// The program file's name without its directory and extension: the caption of plain boxes.
+std::string applicationName(const std::string& programPath);
+
+} // namespace varnadex

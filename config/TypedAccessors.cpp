@@ -1,0 +1,107 @@
+#include "config/TypedAccessors.h"
+
+#include "config/FieldText.h"
+
+#include <array>
+
+namespace varnadex {
+
+template <std::size_t N> bool TypedAccessors::readRun(std::uint8_t r, std::uint8_t (&bytes)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        // Addresses after the first wrap in 8 bits.
+        if (!link_.readRegister(static_cast<std::uint8_t>(r + i), bytes[i])) return false;
+    }
+    return true;
+}
+
+template <std::size_t N>
+bool TypedAccessors::writeRun(std::uint8_t r, const std::uint8_t* bytes) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (!link_.writeRegister(static_cast<std::uint8_t>(r + i), bytes[i])) return false;
+    }
+    return true;
+}
+
+int TypedAccessors::GetByte(std::uint8_t r, std::uint8_t& out) {
+    std::uint8_t value = 0;
+    if (!link_.readRegister(r, value)) return 0;
+    out = value;
+    return 1;
+}
+
+int TypedAccessors::GetMac(std::uint8_t r, std::string& out) {
+    std::uint8_t b[6];
+    if (!readRun(r, b)) return 0;
+    out = formatMac({b[0], b[1], b[2], b[3], b[4], b[5]});
+    return 1;
+}
+
+int TypedAccessors::GetIp(std::uint8_t r, std::string& out) {
+    std::uint8_t b[4];
+    if (!readRun(r, b)) return 0;
+    out = formatIpv4({b[0], b[1], b[2], b[3]});
+    return 1;
+}
+
+int TypedAccessors::GetWord(std::uint8_t r, std::string& out) {
+    std::uint8_t b[2];
+    if (!readRun(r, b)) return 0;
+    out = std::to_string(b[0] * 256 + b[1]);
+    return 1;
+}
+
+int TypedAccessors::GetDecimal(std::uint8_t r, std::string& out) {
+    std::uint8_t value = 0;
+    if (!GetByte(r, value)) return 0;
+    out = std::to_string(value);
+    return 1;
+}
+
+int TypedAccessors::GetHex(std::uint8_t r, std::string& out) {
+    std::uint8_t value = 0;
+    if (!GetByte(r, value)) return 0;
+    out = hexByte(value);
+    return 1;
+}
+
+std::string TypedAccessors::GetVersion() { return link_.readVersion(); }
+
+int TypedAccessors::SetByte(std::uint8_t r, std::uint8_t value) {
+    return link_.writeRegister(r, value) ? 1 : 0;
+}
+
+int TypedAccessors::SetMac(std::uint8_t r, const std::string& text) {
+    if (text.empty()) return 0;
+    auto bytes = parseMac(text);
+    if (!bytes) {
+        sink_.show(MessageKind::Error, catalogue_.text(Msg::WrongMac));
+        return 0;
+    }
+    return writeRun<6>(r, bytes->data()) ? 1 : 0;
+}
+
+int TypedAccessors::SetIp(std::uint8_t r, const std::string& text) {
+    auto bytes = parseIpv4(text);
+    if (!bytes) return 0;
+    return writeRun<4>(r, bytes->data()) ? 1 : 0;
+}
+
+int TypedAccessors::SetWord(std::uint8_t r, const std::string& text) {
+    auto value = parseWord(text);
+    if (!value) return 0;
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(*value >> 8),
+                                   static_cast<std::uint8_t>(*value & 0xFF)};
+    return writeRun<2>(r, bytes) ? 1 : 0;
+}
+
+int TypedAccessors::SetHex(std::uint8_t r, const std::string& text) {
+    if (text.empty()) return 0;
+    auto value = parseHexByte(text);
+    if (!value) {
+        sink_.show(MessageKind::Error, catalogue_.text(Msg::WrongHex));
+        return 0;
+    }
+    return SetByte(r, *value);
+}
+
+} // namespace varnadex

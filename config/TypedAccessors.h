@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/MessageCatalogue.h"
+#include "app/MessageSink.h"
+#include "config/RegisterLink.h"
+
+#include <cstdint>
+#include <string>
+
+namespace varnadex {
+
+// The typed accessors: move one field between its text form and its registers. The same
+// object serves both transports; link().transport() tells which one is in use, so the
+// serial family (SerialGetMac, ...) and the SNMP family (SnmpGetMac, ...) are this class over
+// a serial or an SNMP register link.
+//
+// Results are 1 on success and 0 on failure. A read that fails part-way leaves the output as
+// it was. A write checks the whole text before it sends anything, so a field is never left
+// half-written because of a typo.
+class TypedAccessors {
+public:
+    TypedAccessors(IRegisterLink& link, IMessageSink& sink, const MessageCatalogue& catalogue)
+        : link_(link), sink_(sink), catalogue_(catalogue) {}
+
+    IRegisterLink& link() { return link_; }
+
+    int GetByte(std::uint8_t r, std::uint8_t& out);
+    int GetMac(std::uint8_t r, std::string& out);
+    int GetIp(std::uint8_t r, std::string& out);
+    int GetWord(std::uint8_t r, std::string& out);
+    int GetDecimal(std::uint8_t r, std::string& out);
+    int GetHex(std::uint8_t r, std::string& out);
+    std::string GetVersion();
+
+    int SetByte(std::uint8_t r, std::uint8_t value);
+    // Wrong length or character: "Wrong MAC Address!", nothing written, 0.
+    int SetMac(std::uint8_t r, const std::string& text);
+    int SetIp(std::uint8_t r, const std::string& text);
+    int SetWord(std::uint8_t r, const std::string& text);
+    // Wrong length or character: "Wrong HEX number!", nothing written, 0.
+    int SetHex(std::uint8_t r, const std::string& text);
+
+private:
+    template <std::size_t N> bool readRun(std::uint8_t r, std::uint8_t (&bytes)[N]);
+    template <std::size_t N> bool writeRun(std::uint8_t r, const std::uint8_t* bytes);
+
+    IRegisterLink& link_;
+    IMessageSink& sink_;
+    const MessageCatalogue& catalogue_;
+};
+
+} // namespace varnadex

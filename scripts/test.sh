@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once in a normal build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(( $(nproc) + 1 ))
+
+echo "== normal build"
+scripts/build.sh normal
+(cd build && ctest -j"$jobs" --output-on-failure --timeout 300)
+
+echo "== sanitizer build"
+scripts/build.sh sanitize
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
+(cd build-sanitize && ctest -j"$jobs" --output-on-failure --timeout 600)

@@ -1,0 +1,26 @@
+#include "sim/SimLog.h"
+
+#include <cstdio>
+
+namespace varnadex::sim {
+
+void SimLog::add(const std::string& line) {
+    std::lock_guard lock(mutex_);
+    lines_.push_back(line);
+    if (stream_) {
+        std::fprintf(stream_, "%s\n", line.c_str());
+        std::fflush(stream_);
+    }
+}
+
+std::vector<std::string> SimLog::lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+void SimLog::clear() {
+    std::lock_guard lock(mutex_);
+    lines_.clear();
+}
+
+} // namespace varnadex::sim

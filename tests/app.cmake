@@ -1,0 +1,1 @@
+varnadex_test(app_test LABEL unit SOURCES app_test.cpp)

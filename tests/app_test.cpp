@@ -1,0 +1,142 @@
+#include "app/ConfApp.h"
+#include "support/RecordingSink.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace varnadex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("varnadex-app-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        program = (dir / "varnadex").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    void writeIni(const std::string& content) {
+        std::ofstream(dir / "varnadex.ini", std::ios::binary) << content;
+    }
+    std::string readIni() {
+        std::ifstream in(dir / "varnadex.ini", std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    fs::path dir;
+    std::string program;
+};
+
+struct FailingSockets : ISocketLayer {
+    bool initialise() override { return false; }
+};
+
+TEST_F(StartupTest, LanguageFromSettingsFile) {
+    struct Case {
+        const char* ini; // nullptr: no file
+        int language;
+        const char* unknown;
+    };
+    const Case cases[] = {
+        {nullptr, 0, "Ismeretlen"},
+        {"[General]\nLanguage=1\n", 1, "Unknown"},
+        {"[General]\nLanguage=0\n", 0, "Ismeretlen"},
+        {"[General]\nLanguage=English\n", 0, "Ismeretlen"},
+        {"[General]\nLanguage=\n", 0, "Ismeretlen"},
+        {"[Other]\nLanguage=1\n", 0, "Ismeretlen"},
+        {"[general]\r\nlanguage =  1x\r\n", 1, "Unknown"},
+        {"[General]\nLanguage=7\n", 7, "Ismeretlen"},
+        {"[General]\nLanguage=-1\n", -1, "Ismeretlen"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(dir / "varnadex.ini");
+        if (c.ini) writeIni(c.ini);
+        CConfApp app;
+        app.loadLanguage(program);
+        EXPECT_EQ(app.language, c.language) << (c.ini ? c.ini : "(no file)");
+        EXPECT_EQ(app.messageCatalogue.text(Msg::Unknown), c.unknown);
+    }
+}
+
+TEST_F(StartupTest, SettingsFileIsNeverWrittenOrCreated) {
+    NoSocketLayerSetup sockets;
+    test::RecordingSink sink;
+    {
+        CConfApp app;
+        app.InitInstance(program, "", sockets, sink, [](CConfApp&, int) {});
+    }
+    EXPECT_FALSE(fs::exists(dir / "varnadex.ini"));
+    const std::string content = "; keep me\n[General]\r\nLanguage=1\r\n\r\n[Extra]\nx=y";
+    writeIni(content);
+    auto before = fs::last_write_time(dir / "varnadex.ini");
+    {
+        CConfApp app;
+        app.InitInstance(program, "", sockets, sink, [](CConfApp&, int) {});
+    }
+    EXPECT_EQ(readIni(), content);
+    EXPECT_EQ(fs::last_write_time(dir / "varnadex.ini"), before);
+}
+
+TEST_F(StartupTest, SocketFailureEndsWithEnglishMessageAndNoWindow) {
+    writeIni("[General]\nLanguage=0\n");
+    FailingSockets sockets;
+    test::RecordingSink sink;
+    CConfApp app;
+    bool windowRan = false;
+    EXPECT_FALSE(app.InitInstance(program, "", sockets, sink,
+                                  [&](CConfApp&, int) { windowRan = true; }));
+    EXPECT_FALSE(windowRan);
+    ASSERT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(sink.entries[0].text, "Windows sockets initialization failed.");
+    EXPECT_EQ(sink.entries[0].kind, MessageKind::Warning);
+}
+
+TEST(CommandLine, EnableMacIsACaseSensitiveSubstring) {
+    EXPECT_TRUE(commandLineEnablesMac("/ENABLEMAC"));
+    EXPECT_TRUE(commandLineEnablesMac("--port /dev/pts/3 /ENABLEMAC"));
+    EXPECT_TRUE(commandLineEnablesMac("x/ENABLEMACHINE"));
+    EXPECT_FALSE(commandLineEnablesMac("/enablemac"));
+    EXPECT_FALSE(commandLineEnablesMac("/ENABLE MAC"));
+    EXPECT_FALSE(commandLineEnablesMac(""));
+}
+
+TEST(CommandLine, ApplicationNameIsTheFileNameWithoutExtension) {
+    EXPECT_EQ(applicationName("/opt/x/varnadex"), "varnadex");
+    EXPECT_EQ(applicationName("/opt/x/varnadex.exe"), "varnadex");
+    EXPECT_EQ(applicationName("varnadex-cli"), "varnadex-cli");
+}
+
+TEST(Profile, ReadIntIsLenient) {
+    EXPECT_EQ(lenientDecimal("  -12abc"), -12);
+    EXPECT_EQ(lenientDecimal("+7"), 7);
+    EXPECT_EQ(lenientDecimal("abc"), 0);
+    EXPECT_EQ(lenientDecimal(""), 0);
+    EXPECT_EQ(lenientDecimal("- 5"), 0);
+}
+
+TEST(Catalogue, KeepsTheTextsAsTheyStand) {
+    MessageCatalogue en, hu;
+    en.fill(1);
+    hu.fill(0);
+    EXPECT_EQ(en.text(Msg::OldFirmware), "The converter uses old fimrware, please update it.");
+    EXPECT_EQ(en.text(Msg::FirmwareSuccess), "Firmware download was successfull");
+    EXPECT_EQ(hu.text(Msg::ErrorCaption), "A művelet során hiba lépett fel");
+    EXPECT_EQ(hu.text(Msg::WrongHex), "Hibás Hexadecimiális szám!");
+    for (int i = 0; i < kCatalogueSize; ++i) {
+        EXPECT_FALSE(en[i].empty());
+        EXPECT_FALSE(hu[i].empty());
+        EXPECT_NE(en[i], hu[i]) << i;
+    }
+}
+
+} // namespace
+} // namespace varnadex

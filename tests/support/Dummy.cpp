@@ -1,0 +1,1 @@
+// Keeps the support library a real archive.
