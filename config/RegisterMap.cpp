@@ -42,6 +42,11 @@ const FieldEntry kMap[] = {
     {"patternChar", 101, 1, AccessorKind::Hex, Rule::Text, &C::patternChar},
 };
 
+// Write Conf sends the community's characters apart from its length; the map lists the
+// field once, so the characters have an entry of their own that only the write order uses.
+const FieldEntry kCommunityChars = {"snmpCommunity", 81, 10, AccessorKind::Byte,
+                                    Rule::CommunityChars, &C::snmpCommunity};
+
 const FieldEntry& field(const char* name) {
     for (const auto& f : kMap)
         if (std::strcmp(f.name, name) == 0) return f;
@@ -75,7 +80,7 @@ const FieldEntry* const kWriteOrder[] = {
     &field("keepAliveTimer"),    &field("networkTimeout"),    &field("protocol"),
     &field("snmpReadEnabled"),   &field("snmpWriteEnabled"),  &field("snmpCommunity"),
     &field("workingMode"),       &field("patternCharEnabled"), &field("patternChar"),
-    &field("networkDelay"),
+    &kCommunityChars,            &field("networkDelay"),
 };
 
 struct DataFormatCode {
@@ -158,6 +163,7 @@ void applyRegisterValue(const FieldEntry& f, std::uint8_t value, ConverterConfig
         break;
     case Rule::Text:
     case Rule::Community:
+    case Rule::CommunityChars:
         break;
     }
 }
@@ -180,6 +186,7 @@ std::optional<std::uint8_t> registerValueFor(const FieldEntry& f, const Converte
         return static_cast<std::uint8_t>(v & 0xFF);
     case Rule::Text:
     case Rule::Community:
+    case Rule::CommunityChars:
         return std::nullopt;
     }
     return std::nullopt;

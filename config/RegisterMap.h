@@ -23,7 +23,8 @@ enum class Rule {
     NetworkDelay, // 1 Small, 5 Medium, anything else Huge; written as 1/5/10
     KeepAlive,    // seconds x 10 on the converter
     Plain,        // the byte as it is
-    Community,    // length at the first register, the characters after it
+    Community,    // length at the first register; reading takes the characters too
+    CommunityChars, // writing only: the characters, one register each from 81
 };
 
 using FieldMember = std::variant<std::string ConverterConfig::*, int ConverterConfig::*,

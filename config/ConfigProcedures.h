@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/MessageCatalogue.h"
+#include "app/MessageSink.h"
+#include "config/ConfigConnection.h"
+#include "config/ConverterConfig.h"
+
+#include <optional>
+#include <string>
+
+namespace varnadex {
+
+enum class OpResult {
+    Ok,
+    NotOpened,           // the port or socket could not be used; its message was shown
+    BadInput,            // a field would not convert; nothing was sent
+    CommunicationFailed, // the converter did not answer or refused
+};
+
+// Read Conf and Write Conf, written once over whichever transport the connection holds.
+class ConfigProcedures {
+public:
+    ConfigProcedures(IMessageSink& sink, const MessageCatalogue& catalogue)
+        : sink_(sink), catalogue_(catalogue) {}
+
+    // Loads the converter's whole configuration into the record. A field keeps its old
+    // value unless its whole read succeeded; firmwareVersion changes only on success.
+    OpResult ReadConf(ConverterConfig& config, IConfigConnection& connection);
+    // Stores the whole record into the converter (the MAC address only with enableMac).
+    // Every text the write converts is checked before the transport is opened.
+    OpResult WriteConf(ConverterConfig& config, IConfigConnection& connection);
+
+    // The message for the first field the write could not convert; nothing when all can.
+    std::optional<std::string> checkWritable(const ConverterConfig& config) const;
+    // Unknown, unreadable or major version below 2.
+    bool firmwareIsOld(const std::string& version) const;
+
+private:
+    OpResult fail(IConfigConnection& connection);
+    void finish(ConverterConfig& config, IConfigConnection& connection, class TypedAccessors& acc);
+
+    IMessageSink& sink_;
+    const MessageCatalogue& catalogue_;
+};
+
+} // namespace varnadex

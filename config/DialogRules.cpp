@@ -1,0 +1,123 @@
+#include "config/DialogRules.h"
+
+namespace varnadex {
+
+std::string rangeMessage(int low, int high) {
+    return "Please enter an integer between " + std::to_string(low) + " and " +
+           std::to_string(high) + ".";
+}
+
+std::string textLimitMessage(std::size_t limit) {
+    return "Please enter no more than " + std::to_string(limit) + " characters.";
+}
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t utf8Length(std::string_view text) {
+    std::size_t n = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+} // namespace
+
+std::optional<std::uint8_t> parseByteField(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    if (text.empty()) return std::nullopt;
+    unsigned value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + unsigned(c - '0');
+        // Stop before a long run of digits can overflow.
+        if (value > 255) return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+ByteCheck checkByteField(std::string_view text, std::uint8_t low, std::uint8_t high) {
+    const auto value = parseByteField(text);
+    if (!value) return {std::nullopt, kByteFieldMessage};
+    if (*value < low || *value > high) return {std::nullopt, rangeMessage(low, high)};
+    return {value, {}};
+}
+
+std::optional<std::string> checkTextLimit(std::string_view utf8Text, std::size_t limit) {
+    if (utf8Length(utf8Text) > limit) return textLimitMessage(limit);
+    return std::nullopt;
+}
+
+AdvancedEnables advancedEnables(int protocol, int patternCharEnabled) {
+    const bool tcp = protocol == 0;
+    return {.timers = tcp,
+            .networkDelay = tcp,
+            .bufferHandling = tcp,
+            .patternCheck = !tcp,
+            .patternEdit = !tcp && patternCharEnabled != 0};
+}
+
+void onNormalMode(NetworkEnables& e, NetworkChecks checks) {
+    e.protocol = true;
+    e.remoteAddress = true;
+    if (checks.tcpIpChecked)
+        onTcpProtocol(e, checks);
+    else
+        onUdpProtocol(e);
+}
+
+void onCommandMode(NetworkEnables& e) { e = NetworkEnables{}; }
+
+void onTcpProtocol(NetworkEnables& e, NetworkChecks checks) {
+    e.tcpMode = true;
+    if (checks.serverChecked)
+        onServerMode(e);
+    else
+        onClientMode(e);
+}
+
+void onUdpProtocol(NetworkEnables& e) {
+    e.tcpMode = false;
+    e.remotePort = true;
+    e.remoteSubnetMask = true;
+    e.localPort = true;
+}
+
+void onServerMode(NetworkEnables& e) {
+    e.remotePort = false;
+    e.remoteSubnetMask = true;
+    e.localPort = true;
+}
+
+void onClientMode(NetworkEnables& e) {
+    e.remotePort = true;
+    e.remoteSubnetMask = false;
+    e.localPort = false;
+}
+
+NetworkEnables initialNetworkEnables(int workingMode, NetworkChecks checks) {
+    NetworkEnables e;
+    if (workingMode != 0)
+        onCommandMode(e);
+    else
+        onNormalMode(e, checks);
+    return e;
+}
+
+void onEnableRead(RemoteConfigEnables& e, int snmpReadEnabled, int snmpWriteEnabled) {
+    if (snmpReadEnabled != 0) {
+        e.community = true;
+        e.writeBox = true;
+        onEnableWrite(e, snmpWriteEnabled);
+    } else {
+        e = RemoteConfigEnables{};
+    }
+}
+
+void onEnableWrite(RemoteConfigEnables& e, int snmpWriteEnabled) {
+    e.filter = snmpWriteEnabled != 0;
+}
+
+} // namespace varnadex

@@ -1,0 +1,2 @@
+varnadex_test(config_test LABEL unit SOURCES config_test.cpp)
+target_include_directories(config_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

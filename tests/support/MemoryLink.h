@@ -1,0 +1,65 @@
+#pragma once
+
+#include "config/ConfigConnection.h"
+#include "config/RegisterLink.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnadex::test {
+
+// A converter in memory: registers, a version, and a log of every register operation.
+// `failAt` makes the n-th operation (counting from 0) and every later one fail.
+class MemoryLink : public IRegisterLink, public IConfigConnection {
+public:
+    Transport transport() const override { return kind; }
+    bool readRegister(std::uint8_t a, std::uint8_t& v) override {
+        if (!step("r" + std::to_string(a))) return false;
+        v = regs[a];
+        return true;
+    }
+    bool writeRegister(std::uint8_t a, std::uint8_t v) override {
+        if (!step("w" + std::to_string(a) + "=" + std::to_string(v))) return false;
+        regs[a] = v;
+        return true;
+    }
+    std::string readVersion() override {
+        log.push_back("version");
+        return version;
+    }
+
+    bool open() override {
+        ++opens;
+        return openOk;
+    }
+    void close() override { ++closes; }
+    IRegisterLink& link() override { return *this; }
+    Msg communicationError() const override {
+        return kind == Transport::Serial ? Msg::SerialCommError : Msg::NetworkCommError;
+    }
+
+    std::array<std::uint8_t, 256> regs{};
+    std::vector<std::string> log;
+    std::optional<std::size_t> failAt;
+    std::optional<std::uint8_t> failAddress; // reads and writes of this register fail
+    std::string version = "2.2";
+    Transport kind = Transport::Serial;
+    bool openOk = true;
+    int opens = 0;
+    int closes = 0;
+
+private:
+    bool step(const std::string& what) {
+        if (failAt && log.size() >= *failAt) return false;
+        if (failAddress) {
+            auto digits = what.substr(1, what.find('=') - 1);
+            if (std::stoi(digits) == *failAddress) return false;
+        }
+        log.push_back(what);
+        return true;
+    }
+};
+
+} // namespace varnadex::test
