@@ -2,6 +2,7 @@
 
 #include "config/ConverterConfig.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,8 @@ class IClock;
 struct FirmwareProgress {
     int maximum = 0; // progress bar range 0..maximum, in units of 1000 file bytes
     int value = 0;
+    std::uint64_t imageBytesSent = 0; // image bytes written so far (the header excluded)
+    std::uint64_t imageBytes = 0;     // the image's size
 };
 
 // The operations the main window's buttons run, and the command-line tool's commands.
@@ -34,6 +37,8 @@ public:
     virtual void FirmwareAbort() = 0;
     virtual bool firmwareRunning() const = 0;
     virtual FirmwareProgress firmwareProgress() const = 0;
+    // After the last tick: whether the converter accepted the image.
+    virtual bool firmwareSucceeded() const { return false; }
 };
 
 // The real operations over this platform's serial ports and UDP sockets.

@@ -1,0 +1,21 @@
+#include "app/Operations.h"
+#include "cli/CliApp.h"
+#include "platform/SystemClock.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    varnadex::SystemClock clock;
+    varnadex::CliEnvironment env{ec ? std::string(argv[0]) : self.string(),
+                                 std::cout,
+                                 std::cerr,
+                                 isatty(STDERR_FILENO) == 1,
+                                 varnadex::makeOperations,
+                                 clock};
+    return varnadex::runCli(std::vector<std::string>(argv + 1, argv + argc), env);
+}

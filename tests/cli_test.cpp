@@ -1,0 +1,189 @@
+#include "cli/CliApp.h"
+#include "cli/ConfigJson.h"
+#include "config/RegisterMap.h"
+#include "support/FakeClock.h"
+#include "support/MemoryLink.h"
+
+#include "app/MessageSink.h"
+#include "config/ConfigProcedures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace varnadex {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Operations over a converter in memory, through the real procedures.
+class MemoryOperations : public IOperations {
+public:
+    MemoryOperations(IMessageSink& sink, const MessageCatalogue& catalogue, test::MemoryLink& link)
+        : procedures_(sink, catalogue), link_(link) {}
+    bool ReadConf(ConverterConfig& c) override {
+        lastAccessMode = c.accessMode;
+        return procedures_.ReadConf(c, link_) == OpResult::Ok;
+    }
+    bool WriteConf(ConverterConfig& c) override {
+        lastAccessMode = c.accessMode;
+        return procedures_.WriteConf(c, link_) == OpResult::Ok;
+    }
+    bool Reset(ConverterConfig&) override { return link_.openOk; }
+    bool FirmwareStart(ConverterConfig&, const std::string&) override { return false; }
+    bool FirmwareTick() override { return false; }
+    void FirmwareAbort() override {}
+    bool firmwareRunning() const override { return false; }
+    FirmwareProgress firmwareProgress() const override { return {}; }
+    inline static int lastAccessMode = -1;
+
+private:
+    ConfigProcedures procedures_;
+    test::MemoryLink& link_;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("varnadex-cli-" + std::string(::testing::UnitTest::GetInstance()
+                                                 ->current_test_info()
+                                                 ->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        link.regs = registerImage(ConverterConfig{});
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    int run(std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        CliEnvironment env{(dir / "varnadex-cli").string(),
+                           out,
+                           err,
+                           false,
+                           [this](IMessageSink& s, const MessageCatalogue& c) {
+                               return std::make_unique<MemoryOperations>(s, c, link);
+                           },
+                           clock};
+        return runCli(args, env);
+    }
+    std::string file(const std::string& name, const std::string& content) {
+        auto p = dir / name;
+        std::ofstream(p, std::ios::binary) << content;
+        return p.string();
+    }
+
+    fs::path dir;
+    std::ostringstream out, err;
+    test::MemoryLink link;
+    test::FakeClock clock;
+};
+
+TEST_F(Cli, ReadPrintsOnlyTheConfigurationOnStandardOutput) {
+    link.regs[16] = 10;
+    EXPECT_EQ(run({"--lang", "en", "--port", "/dev/null", "read"}), 0);
+    auto parsed = configFromJson(out.str());
+    ASSERT_TRUE(std::holds_alternative<ConverterConfig>(parsed)) << out.str();
+    EXPECT_EQ(std::get<ConverterConfig>(parsed).ipAddress, "10.168.255.1");
+    EXPECT_NE(out.str().find("\"firmwareVersion\": \"2.2\""), std::string::npos);
+    EXPECT_EQ(err.str(), "Done\n");
+    EXPECT_EQ(MemoryOperations::lastAccessMode, 0);
+
+    EXPECT_EQ(run({"--lang", "hu", "--host", "127.0.0.1:1161", "read", "--format", "text"}), 0);
+    EXPECT_NE(out.str().find("ipAddress:"), std::string::npos);
+    EXPECT_EQ(err.str(), "Kész\n");
+    EXPECT_EQ(MemoryOperations::lastAccessMode, 1);
+}
+
+TEST_F(Cli, JsonRoundTrip) {
+    link.regs[44] = 0xC1;
+    link.regs[80] = 4;
+    link.regs[59] = 1;
+    const std::string saved = (dir / "conf.json").string();
+    ASSERT_EQ(run({"--port", "x", "read", "--output", saved}), 0);
+    EXPECT_TRUE(out.str().empty());
+    auto first = link.regs;
+    link.regs.fill(0);
+    ASSERT_EQ(run({"--port", "x", "write", saved}), 0) << err.str();
+    // The MAC address is not written without --enable-mac; everything else is back.
+    for (int a = 10; a <= 15; ++a) link.regs[a] = first[a];
+    for (int a : {16, 44, 59, 80, 81, 84, 101}) EXPECT_EQ(link.regs[a], first[a]) << a;
+    ASSERT_EQ(run({"--port", "x", "read"}), 0);
+    std::ifstream in(saved);
+    std::stringstream s;
+    s << in.rdbuf();
+    EXPECT_EQ(out.str(), s.str());
+}
+
+TEST_F(Cli, RefusedFilesSendNothing) {
+    const std::string good = configToJson(ConverterConfig{});
+    auto replace = [&](const std::string& from, const std::string& to) {
+        std::string t = good;
+        auto pos = t.find(from);
+        EXPECT_NE(pos, std::string::npos) << from;
+        return t.replace(pos, from.size(), to);
+    };
+    struct Row {
+        std::string content;
+        std::string mentions;
+    };
+    const Row rows[] = {
+        {"{ not json", "not valid JSON"},
+        {"[1,2]", "one JSON object"},
+        {replace("\"ipAddress\"", "\"ipAdress\""), "ipAdress"},
+        {replace("\"networkTimeout\": 60", "\"networkTimeout\": 14"), "networkTimeout"},
+        {replace("\"keepAliveTimer\": 10", "\"keepAliveTimer\": 11"), "keepAliveTimer"},
+        {replace("\"protocol\": 0", "\"protocol\": 2"), "protocol"},
+        {replace("\"protocol\": 0", "\"protocol\": \"0\""), "protocol"},
+        {replace("\"dataFormat\": \"8N1\"", "\"dataFormat\": \"9N1\""), "dataFormat"},
+        {replace("\"snmpCommunity\": \"kelvin\"", "\"snmpCommunity\": \"elevenchars\""),
+         "snmpCommunity"},
+        {replace("\"patternChar\": \"7E\"", "\"patternChar\": \"7E7\""), "patternChar"},
+        {replace("\"ipAddress\": \"192.168.255.1\"", "\"ipAddress\": 5"), "ipAddress"},
+        {replace("\"ipAddress\": \"192.168.255.1\",", ""), "ipAddress"},
+        {replace("\"remoteAddress\": \"192.168.255.2\"", "\"remoteAddress\": \"1..2.3\""),
+         "Remote Address"},
+        {replace("\"localPort\": \"10000\"", "\"localPort\": \"70000\""), "Local Port"},
+    };
+    for (const auto& r : rows) {
+        auto path = file("bad.json", r.content);
+        link.log.clear();
+        EXPECT_EQ(run({"--lang", "en", "--port", "x", "write", path}), 2) << r.content;
+        EXPECT_TRUE(link.log.empty());
+        EXPECT_NE(err.str().find(r.mentions), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(run({"--port", "x", "write", (dir / "missing.json").string()}), 2);
+}
+
+TEST_F(Cli, UsageAndExitCodes) {
+    EXPECT_EQ(run({"read"}), 2);
+    EXPECT_EQ(run({"--port", "a", "--host", "b", "read"}), 2);
+    EXPECT_EQ(run({"--port", "a"}), 2);
+    EXPECT_EQ(run({"--host", "h", "firmware", "f.qfw"}), 2);
+    EXPECT_EQ(run({"--port", "a", "write"}), 2);
+    EXPECT_EQ(run({"--port", "a", "read", "--format", "xml"}), 2);
+    EXPECT_EQ(run({"--lang", "de", "--port", "a", "read"}), 2);
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(out.str().find("usage:"), std::string::npos);
+    EXPECT_TRUE(link.log.empty());
+
+    link.failAt = 0;
+    EXPECT_EQ(run({"--lang", "en", "--port", "a", "read"}), 1);
+    EXPECT_TRUE(out.str().empty()); // nothing half-read is printed
+    EXPECT_EQ(err.str(), "Communication error! Press Conf key on equipment or check the cable.\n");
+    link.openOk = false;
+    EXPECT_EQ(run({"--port", "a", "reset"}), 1);
+}
+
+TEST_F(Cli, FirmwareFileWithoutImageIsRefusedBeforeThePortOpens) {
+    auto path = file("tiny.qfw", std::string(18, 'h'));
+    EXPECT_EQ(run({"--lang", "en", "--port", "a", "firmware", path}), 2);
+    EXPECT_NE(err.str().find("holds no firmware image"), std::string::npos);
+    EXPECT_EQ(run({"--port", "a", "firmware", (dir / "none.qfw").string()}), 2);
+}
+
+} // namespace
+} // namespace varnadex
