@@ -1,0 +1,2 @@
+add_executable(snmp_read_bench ${CMAKE_CURRENT_LIST_DIR}/snmp_read_bench.cpp)
+target_link_libraries(snmp_read_bench PRIVATE varnadex_sim_lib varnadex_core)

@@ -1,0 +1,282 @@
+#include "sim/SnmpResponder.h"
+
+#include "snmp/BerReader.h"
+#include "snmp/SnmpCodec.h"
+
+#include <algorithm>
+#include <string>
+
+namespace varnadex::sim {
+namespace {
+
+constexpr std::int32_t kNoSuchName = 2;
+constexpr std::int32_t kBadValue = 3;
+constexpr std::size_t kOversizedLength = 128;
+
+enum class Target { Register, Reset, Version, Unknown };
+
+struct Request {
+    std::int32_t requestId = 0;
+    std::uint8_t pduTag = 0;
+    std::span<const std::uint8_t> community;
+    std::span<const std::uint8_t> oid;
+    BerElement value;
+    std::span<const std::uint8_t> bindings; // the bindings list's content, for the attempt key
+};
+
+std::optional<Request> parse(std::span<const std::uint8_t> datagram) {
+    constexpr auto rules = BerRules::Lenient;
+    BerReader top(datagram, rules);
+    auto message = top.next(ber::kSequence);
+    if (!message || !top.atEnd()) return std::nullopt;
+    BerReader m = top.inside(*message);
+    auto version = m.next(ber::kInteger);
+    auto community = m.next(ber::kOctetString);
+    auto pdu = m.next();
+    if (!version || !community || !pdu || !m.atEnd()) return std::nullopt;
+    if (berInteger(version->content, rules) != 0) return std::nullopt; // SNMP v1 only
+
+    BerReader p = m.inside(*pdu);
+    auto requestId = p.next(ber::kInteger);
+    auto errorStatus = p.next(ber::kInteger);
+    auto errorIndex = p.next(ber::kInteger);
+    auto bindings = p.next(ber::kSequence);
+    if (!requestId || !errorStatus || !errorIndex || !bindings || !p.atEnd()) return std::nullopt;
+    auto id = berInteger(requestId->content, rules);
+    if (!id) return std::nullopt;
+
+    // The converter's objects take one binding per request.
+    BerReader list = p.inside(*bindings);
+    auto binding = list.next(ber::kSequence);
+    if (!binding || !list.atEnd()) return std::nullopt;
+    BerReader b = list.inside(*binding);
+    auto oid = b.next(ber::kObjectIdentifier);
+    auto value = b.next();
+    if (!oid || !value || !b.atEnd()) return std::nullopt;
+    return Request{*id, pdu->tag, community->content, oid->content, *value, bindings->content};
+}
+
+Target targetOf(std::span<const std::uint8_t> oid, std::uint8_t& reg) {
+    const std::size_t arc = kConverterArc.size();
+    if (oid.size() < arc + 1 ||
+        !std::equal(kConverterArc.begin(), kConverterArc.end(), oid.begin()))
+        return Target::Unknown;
+    const auto rest = oid.subspan(arc);
+    if (rest.size() == 1 && rest[0] == kResetObject) return Target::Reset;
+    if (rest.size() == 1 && rest[0] == kVersionObject) return Target::Version;
+    if (rest.size() == 2 && rest[0] == kRegisterObject && rest[1] <= kMaxSnmpRegister) {
+        reg = rest[1];
+        return Target::Register;
+    }
+    return Target::Unknown;
+}
+
+// --- answers ---------------------------------------------------------------------------------
+
+class Encoder {
+public:
+    explicit Encoder(bool shortForm) : shortForm_(shortForm) {}
+
+    std::vector<std::uint8_t> tlv(std::uint8_t tag, std::span<const std::uint8_t> content,
+                                  bool constructed) const {
+        std::vector<std::uint8_t> out{tag};
+        const std::size_t n = content.size();
+        if (n < 0x80 && (shortForm_ || !constructed)) {
+            out.push_back(static_cast<std::uint8_t>(n));
+        } else if (n < 0x100) {
+            // The converter's framing: 0x81 LL on every constructed element.
+            out.insert(out.end(), {0x81, static_cast<std::uint8_t>(n)});
+        } else {
+            out.insert(out.end(), {0x82, static_cast<std::uint8_t>(n >> 8),
+                                   static_cast<std::uint8_t>(n & 0xFF)});
+        }
+        out.insert(out.end(), content.begin(), content.end());
+        return out;
+    }
+
+    // Minimal INTEGER contents, or `width` bytes when the converter's framing wants them.
+    std::vector<std::uint8_t> integer(std::int32_t value, std::size_t width) const {
+        std::vector<std::uint8_t> bytes;
+        const auto u = static_cast<std::uint32_t>(value);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<std::uint8_t>(u >> shift));
+        if (!shortForm_ && width >= 1 && width <= 4) {
+            bytes.erase(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(width));
+        } else {
+            while (bytes.size() > 1 && ((bytes[0] == 0x00 && !(bytes[1] & 0x80)) ||
+                                        (bytes[0] == 0xFF && (bytes[1] & 0x80)))) {
+                bytes.erase(bytes.begin());
+            }
+        }
+        return tlv(ber::kInteger, bytes, false);
+    }
+
+    bool shortForm() const { return shortForm_; }
+
+private:
+    bool shortForm_;
+};
+
+std::vector<std::uint8_t> concat(std::initializer_list<std::vector<std::uint8_t>> parts) {
+    std::vector<std::uint8_t> out;
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// What the agent makes of one request: the error-status, and the value a success carries
+// (empty for a refusal, which echoes the request's own value).
+struct Outcome {
+    std::int32_t status = 0;
+    std::uint8_t valueTag = ber::kInteger;
+    std::vector<std::uint8_t> valueContent; // two bytes
+};
+
+std::vector<std::uint8_t> encodeAnswer(const Request& request, const Outcome& outcome,
+                                       const SnmpFaults& faults) {
+    const Encoder enc(faults.shortForm);
+    std::vector<std::uint8_t> value;
+    if (outcome.valueContent.empty()) {
+        value = enc.tlv(request.value.tag, request.value.content, false);
+    } else if (outcome.valueTag == ber::kInteger && enc.shortForm()) {
+        value = enc.integer(outcome.valueContent[0] << 8 | outcome.valueContent[1], 2);
+    } else {
+        value = enc.tlv(outcome.valueTag, outcome.valueContent, false);
+    }
+    const auto oid = enc.tlv(ber::kObjectIdentifier, request.oid, false);
+    const auto binding = enc.tlv(ber::kSequence, concat({oid, value}), true);
+    const auto list = enc.tlv(ber::kSequence, binding, true);
+    const auto id = static_cast<std::int32_t>(static_cast<std::uint32_t>(request.requestId) +
+                                              (faults.wrongId ? 1u : 0u));
+    const auto pdu = enc.tlv(ber::kGetResponse,
+                             concat({enc.integer(id, 4), enc.integer(outcome.status, 1),
+                                     enc.integer(outcome.status ? 1 : 0, 1), list}),
+                             true);
+    const auto community = enc.tlv(ber::kOctetString, request.community, false);
+    auto bytes = enc.tlv(ber::kSequence, concat({enc.integer(0, 1), community, pdu}), true);
+    if (faults.oversized && bytes.size() < kOversizedLength) {
+        // Padding after the message leaves every position the tool reads intact, so only the
+        // size tells this answer from a good one.
+        bytes.resize(kOversizedLength, 0x00);
+    }
+    return bytes;
+}
+
+std::string describe(const Request& request, Target target, std::uint8_t reg,
+                     std::optional<std::int32_t> written) {
+    const bool set = request.pduTag == ber::kSetRequest;
+    const std::string id = "id=" + std::to_string(request.requestId);
+    switch (target) {
+    case Target::Register:
+        if (!set) return "snmp get " + std::to_string(reg) + " " + id;
+        return "snmp set " + std::to_string(reg) + " " +
+               (written ? std::to_string(*written) : std::string("?")) + " " + id;
+    case Target::Reset:
+        return "snmp reset " + id;
+    case Target::Version:
+        return "snmp version " + id;
+    case Target::Unknown:
+        break;
+    }
+    return std::string(set ? "snmp set-unknown " : "snmp get-unknown ") + id;
+}
+
+} // namespace
+
+SnmpResponder::SnmpResponder(RegisterMemory& memory, SimLog& log, SnmpFaults faults)
+    : memory_(memory), log_(log), faults_(std::move(faults)) {}
+
+void SnmpResponder::setVersion(std::uint8_t major, std::uint8_t minor) {
+    version_.store(static_cast<std::uint16_t>(major << 8 | minor));
+}
+
+bool SnmpResponder::takeThisAttempt(std::span<const std::uint8_t> key) {
+    if (faults_.answerAttempt == 0) return true;
+    // A retry repeats the request with a new id only, so the same bindings mean the same
+    // transaction.
+    if (std::ranges::equal(key, lastKey_)) {
+        ++attempts_;
+    } else {
+        lastKey_.assign(key.begin(), key.end());
+        attempts_ = 1;
+    }
+    if (attempts_ != faults_.answerAttempt) return false;
+    lastKey_.clear();
+    attempts_ = 0;
+    return true;
+}
+
+std::optional<SnmpResponder::Answer> SnmpResponder::handle(std::span<const std::uint8_t> datagram) {
+    const auto request = parse(datagram);
+    if (!request) {
+        log_.add("snmp malformed");
+        return std::nullopt;
+    }
+    if (request->pduTag != ber::kGetRequest && request->pduTag != ber::kSetRequest) {
+        log_.add("snmp unsupported id=" + std::to_string(request->requestId));
+        return std::nullopt;
+    }
+    if (!std::ranges::equal(request->community, faults_.community, [](std::uint8_t a, char b) {
+            return a == static_cast<std::uint8_t>(b);
+        })) {
+        log_.add("snmp wrong-community id=" + std::to_string(request->requestId));
+        return std::nullopt;
+    }
+
+    const bool set = request->pduTag == ber::kSetRequest;
+    std::uint8_t reg = 0;
+    const Target target = targetOf(request->oid, reg);
+    std::optional<std::int32_t> written;
+    if (request->value.tag == ber::kInteger) {
+        written = berInteger(request->value.content, BerRules::Lenient);
+    }
+    log_.add(describe(*request, target, reg, written));
+
+    if (faults_.silent || !takeThisAttempt(request->bindings)) return std::nullopt;
+
+    Outcome outcome;
+    switch (target) {
+    case Target::Register:
+        if (!set) {
+            outcome.valueContent = {0x00, memory_.read(reg)};
+        } else if (!written || *written < 0 || *written > 255) {
+            outcome.status = kBadValue;
+        } else {
+            outcome.valueContent = {0x00, static_cast<std::uint8_t>(*written)};
+        }
+        break;
+    case Target::Reset:
+        if (set)
+            outcome.valueContent = {0x00, 0x01};
+        else
+            outcome.status = kNoSuchName;
+        break;
+    case Target::Version:
+        if (set) {
+            outcome.status = kNoSuchName;
+        } else {
+            const auto v = version_.load();
+            outcome.valueTag = ber::kOctetString;
+            outcome.valueContent = {static_cast<std::uint8_t>(v >> 8),
+                                    static_cast<std::uint8_t>(v & 0xFF)};
+        }
+        break;
+    case Target::Unknown:
+        outcome.status = kNoSuchName;
+        break;
+    }
+    // The refusal that looks most like success: the binding a success would carry, with a
+    // non-zero error-status.
+    if (faults_.errorStatus && outcome.status == 0) outcome.status = kNoSuchName;
+
+    if (outcome.status == 0) {
+        if (target == Target::Register && set) {
+            memory_.write(reg, static_cast<std::uint8_t>(*written));
+        }
+        if (target == Target::Reset) ++resets_;
+    }
+    return Answer{encodeAnswer(*request, outcome, faults_),
+                  std::chrono::milliseconds(faults_.lateMs)};
+}
+
+} // namespace varnadex::sim

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/MessageSink.h"
+#include "config/ConfigConnection.h"
+#include "config/ConverterConfig.h"
+#include "snmp/SnmpSocket.h"
+
+namespace varnadex {
+
+// One network operation's hold on the converter: the socket to `agentHost` with
+// `accessCommunity`, as the record holds them when the operation opens it.
+class SnmpConnection : public IConfigConnection {
+public:
+    SnmpConnection(CSnmpSocket& socket, IMessageSink& sink, const ConverterConfig& config)
+        : socket_(socket), sink_(sink), config_(config) {}
+
+    bool open() override {
+        return socket_.OpenConnection(config_.agentHost, config_.accessCommunity, sink_);
+    }
+    void close() override { socket_.CloseConnection(); }
+    IRegisterLink& link() override { return socket_; }
+    Msg communicationError() const override { return Msg::NetworkCommError; }
+
+private:
+    CSnmpSocket& socket_;
+    IMessageSink& sink_;
+    const ConverterConfig& config_;
+};
+
+} // namespace varnadex

@@ -1,0 +1,140 @@
+#include "snmp/SnmpSocket.h"
+
+#include "config/FieldText.h"
+
+#include <array>
+
+namespace varnadex {
+
+std::optional<AgentAddress> splitAgentHost(const std::string& agentHost) {
+    const auto colon = agentHost.find(':');
+    if (colon == std::string::npos) return AgentAddress{agentHost, kSnmpPort};
+    const std::string host = agentHost.substr(0, colon);
+    const std::string port = agentHost.substr(colon + 1);
+    if (host.empty() || port.empty() || port.size() > 5) return std::nullopt;
+    unsigned value = 0;
+    for (char c : port) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value == 0 || value > 65535) return std::nullopt;
+    return AgentAddress{host, static_cast<std::uint16_t>(value)};
+}
+
+bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string& accessCommunity,
+                                 IMessageSink& sink) {
+    CloseConnection();
+    if (!socket_.create()) {
+        sink.show(MessageKind::Error, catalogue_.text(Msg::CouldntCreateSocket));
+        return false;
+    }
+    const auto address = splitAgentHost(agentHost);
+    if (!address) {
+        socket_.close();
+        sink.show(MessageKind::Error, catalogue_.extra(ExtraMsg::BadHostPort, agentHost));
+        return false;
+    }
+    if (!socket_.connect(address->host, address->port)) {
+        socket_.close();
+        sink.show(MessageKind::Error,
+                  catalogue_.text(Msg::CouldntConnect) + " (" + agentHost + ")!");
+        return false;
+    }
+    // Refused here, once, rather than by every transaction failing in turn.
+    if (accessCommunity.size() > kMaxSnmpCommunity) {
+        socket_.close();
+        sink.show(MessageKind::Error,
+                  catalogue_.extra(ExtraMsg::CommunityTooLong, std::to_string(kMaxSnmpCommunity)));
+        return false;
+    }
+    community_ = accessCommunity;
+    open_ = true;
+    return true;
+}
+
+void CSnmpSocket::CloseConnection() {
+    if (!open_) return;
+    socket_.close();
+    open_ = false;
+}
+
+std::optional<SnmpResult> CSnmpSocket::Transact(RequestKind kind, std::uint8_t address,
+                                                std::uint8_t value) {
+    if (!open_) return std::nullopt;
+    // Checked before the first id is spent: a request that cannot be built sends nothing.
+    if (!BuildRequest(kind, community_, 0, address, value).ok()) return std::nullopt;
+
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        ++requestId_;
+        const auto request = BuildRequest(kind, community_, requestId_, address, value);
+        // Whatever waits now answers an earlier request.
+        socket_.discardWaiting();
+        // A send that fails shows as a missing answer.
+        socket_.send(request.bytes);
+        const Millis deadline = clock_.now() + attemptWindow(attempt);
+        if (auto result = AwaitAnswer(kind, address, value, deadline)) return result;
+    }
+    return std::nullopt;
+}
+
+std::optional<SnmpResult> CSnmpSocket::AwaitAnswer(RequestKind kind, std::uint8_t address,
+                                                   std::uint8_t value, Millis deadline) {
+    // The socket reports a datagram's true size, so an oversized one shows without a bigger
+    // buffer.
+    std::array<std::uint8_t, kSnmpBufferSize> buffer{};
+    bool spoiled = false;
+    for (Millis left = deadline - clock_.now(); left > Millis(0); left = deadline - clock_.now()) {
+        const ReceiveResult got = socket_.receive(buffer, left);
+        if (got.status == ReceiveResult::Status::Failed) {
+            // Nothing more can come; keep the schedule rather than spin or hurry the next send.
+            clock_.sleepFor(left);
+            return std::nullopt;
+        }
+        if (got.status == ReceiveResult::Status::Nothing) continue;
+        // A datagram over the buffer's size fails the attempt, even if the answer follows it.
+        if (got.size > buffer.size()) spoiled = true;
+        if (spoiled) continue;
+        const auto datagram = std::span<const std::uint8_t>(buffer).first(got.size);
+        if (auto result =
+                ReadResponse(kind, datagram, community_.size(), requestId_, address, value)) {
+            return result;
+        }
+        // Not the answer (a late reply to an earlier id, a stray): wait on.
+    }
+    return std::nullopt;
+}
+
+int CSnmpSocket::GetRegister(std::uint8_t address) {
+    auto result = Transact(RequestKind::RegisterRead, address, 0);
+    return result ? result->value : -1;
+}
+
+int CSnmpSocket::SetRegister(std::uint8_t address, std::uint8_t value) {
+    auto result = Transact(RequestKind::RegisterWrite, address, value);
+    return result ? result->value : -1;
+}
+
+int CSnmpSocket::RequestReset() {
+    return Transact(RequestKind::Reset, 0, 0) ? 1 : -1;
+}
+
+std::string CSnmpSocket::GetFirmwareVersion() {
+    auto result = Transact(RequestKind::Version, 0, 0);
+    if (!result || (result->major == 0 && result->minor == 0)) {
+        return catalogue_.text(Msg::Unknown);
+    }
+    return formatVersion(result->major, result->minor);
+}
+
+bool CSnmpSocket::readRegister(std::uint8_t address, std::uint8_t& value) {
+    const int result = GetRegister(address);
+    if (result < 0) return false;
+    value = static_cast<std::uint8_t>(result);
+    return true;
+}
+
+bool CSnmpSocket::writeRegister(std::uint8_t address, std::uint8_t value) {
+    return SetRegister(address, value) >= 0;
+}
+
+} // namespace varnadex

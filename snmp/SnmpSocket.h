@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/Clock.h"
+#include "app/MessageCatalogue.h"
+#include "app/MessageSink.h"
+#include "config/RegisterLink.h"
+#include "snmp/DatagramSocket.h"
+#include "snmp/SnmpCodec.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace varnadex {
+
+constexpr std::uint16_t kSnmpPort = 161;
+
+struct AgentAddress {
+    std::string host;
+    std::uint16_t port = kSnmpPort;
+};
+
+// `agentHost` as HOST or HOST:PORT (port 1-65535, digits only); nothing when malformed.
+std::optional<AgentAddress> splitAgentHost(const std::string& agentHost);
+
+// The connection to the converter's SNMP agent and its four transactions. Each transaction
+// makes up to five attempts, each with a fresh request-id and a window of 20, 220, 420, 620
+// and 820 ms; within its window an attempt waits on the socket and ends at the first accepted
+// answer. Transactions show no message; the caller decides what to report.
+class CSnmpSocket : public IRegisterLink {
+public:
+    static constexpr int kAttempts = 5;
+    static Millis attemptWindow(int attempt) { return Millis(20 + 200 * attempt); }
+
+    CSnmpSocket(IDatagramSocket& socket, IClock& clock, const MessageCatalogue& catalogue)
+        : socket_(socket), clock_(clock), catalogue_(catalogue) {}
+    ~CSnmpSocket() override { CloseConnection(); }
+    CSnmpSocket(const CSnmpSocket&) = delete;
+    CSnmpSocket& operator=(const CSnmpSocket&) = delete;
+
+    // Creates the socket, connects it to the agent and takes the community. On failure it has
+    // shown its message and left the socket closed.
+    bool OpenConnection(const std::string& agentHost, const std::string& accessCommunity,
+                        IMessageSink& sink);
+    void CloseConnection();
+    bool isOpen() const { return open_; }
+
+    // The register's value, or -1.
+    int GetRegister(std::uint8_t address);
+    // The echoed value, or -1.
+    int SetRegister(std::uint8_t address, std::uint8_t value);
+    // 1 when the converter acknowledged the reset, or -1.
+    int RequestReset();
+    // "major.minor", or the catalogue's "Unknown" text (also for a converter that says 0.0).
+    std::string GetFirmwareVersion();
+
+    // The id the last request carried. One counter for every kind; it wraps from 255 to 0
+    // and survives opening and closing.
+    std::uint8_t requestId() const { return requestId_; }
+    const std::string& community() const { return community_; }
+
+    Transport transport() const override { return Transport::Network; }
+    bool readRegister(std::uint8_t address, std::uint8_t& value) override;
+    bool writeRegister(std::uint8_t address, std::uint8_t value) override;
+    std::string readVersion() override { return GetFirmwareVersion(); }
+
+private:
+    std::optional<SnmpResult> Transact(RequestKind kind, std::uint8_t address, std::uint8_t value);
+    // Waits on the socket until `deadline` for the answer to the request just sent.
+    std::optional<SnmpResult> AwaitAnswer(RequestKind kind, std::uint8_t address,
+                                          std::uint8_t value, Millis deadline);
+
+    IDatagramSocket& socket_;
+    IClock& clock_;
+    const MessageCatalogue& catalogue_;
+    std::string community_;
+    std::uint8_t requestId_ = 0;
+    bool open_ = false;
+};
+
+} // namespace varnadex
