@@ -1,0 +1,73 @@
+// The desktop program: the main window on the settings file's language.
+//   varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]
+#include "app/ConfApp.h"
+#include "app/Operations.h"
+#include "ui/AboutDlg.h"
+#include "ui/ConfDlg.h"
+#include "ui/QtMessageSink.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <optional>
+
+using namespace varnadex;
+
+namespace {
+
+struct Presets {
+    std::optional<std::string> port;
+    std::optional<std::string> host;
+};
+
+// --port and --host preset the access settings (the demo points the window at the
+// simulator); everything stays on the command line that /ENABLEMAC is looked for in.
+bool parsePresets(const QStringList& args, Presets& presets) {
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a != QLatin1String("--port") && a != QLatin1String("--host")) continue;
+        if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+            std::fprintf(stderr, "varnadex: %s needs a value\n", qPrintable(a));
+            return false;
+        }
+        (a == QLatin1String("--port") ? presets.port : presets.host) = args[++i].toStdString();
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    ui::initUiResources();
+    QApplication::setWindowIcon(ui::programIcon());
+
+    const QStringList args = QCoreApplication::arguments();
+    Presets presets;
+    if (!parsePresets(args, presets)) return 2;
+
+    const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
+    std::string commandLine;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += args[i].toStdString();
+    }
+
+    CConfApp app;
+    ui::QtMessageSink sink(app.messageCatalogue, applicationName(programPath));
+    const auto operations = makeOperations(sink, app.messageCatalogue);
+    NoSocketLayerSetup sockets;
+    const bool ran =
+        app.InitInstance(programPath, commandLine, sockets, sink, [&](CConfApp& a, int enableMac) {
+            ui::CConfDlg window(a, enableMac, *operations, sink);
+            if (presets.port) window.config.comPort = *presets.port;
+            if (presets.host) window.config.agentHost = *presets.host;
+            window.DoDataExchange(false);
+            sink.setOwner(&window);
+            window.DoModal();
+            sink.setOwner(nullptr);
+        });
+    // The sockets' start-up failed: said in a box, and the exit status says so too.
+    return ran ? 0 : 1;
+}

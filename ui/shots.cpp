@@ -1,0 +1,75 @@
+// Renders the windows to PNG files for the documentation:
+//   varnadex-shots OUTPUT_DIRECTORY
+// writes main-en.png, main-hu.png, about.png and <dialog>-en.png, <dialog>-hu.png for the four
+// settings dialogs (serial, advanced, network, remote).
+#include "app/ConfApp.h"
+#include "app/Operations.h"
+#include "ui/AboutDlg.h"
+#include "ui/ConfDlg.h"
+#include "ui/MainWindowTemplate.h"
+#include "ui/QtMessageSink.h"
+#include "ui/SettingsDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+using namespace varnadex;
+
+namespace {
+
+bool save(QWidget& w, const QString& path) {
+    w.show();
+    QApplication::processEvents();
+    const bool ok = w.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: varnadex-shots OUTPUT_DIRECTORY\n");
+        return 2;
+    }
+    ui::initUiResources();
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    bool ok = true;
+
+    struct Dialog {
+        int which;
+        const char* name;
+    };
+    const Dialog dialogs[] = {{ui::kSerialSettingsDialog, "serial"},
+                              {ui::kAdvancedSettingsDialog, "advanced"},
+                              {ui::kNetworkSettingsDialog, "network"},
+                              {ui::kRemoteConfigDialog, "remote"}};
+
+    for (const auto& [language, suffix] : {std::pair{1, "en"}, std::pair{0, "hu"}}) {
+        CConfApp app;
+        app.language = language;
+        app.messageCatalogue.fill(language);
+        ui::QtMessageSink sink(app.messageCatalogue, "varnadex");
+        const auto operations = makeOperations(sink, app.messageCatalogue);
+        ui::CConfDlg window(app, 0, *operations, sink);
+        sink.setOwner(&window);
+        ok = save(window, out.filePath(QStringLiteral("main-%1.png").arg(suffix))) && ok;
+        window.hide();
+        for (const Dialog& d : dialogs) {
+            const auto dialog =
+                ui::makeSettingsDialogForShots(d.which, language, sink, window.config);
+            if (!dialog) {
+                std::printf("no %s dialog\n", d.name);
+                ok = false;
+                continue;
+            }
+            ok = save(*dialog, out.filePath(QStringLiteral("%1-%2.png").arg(d.name, suffix))) && ok;
+        }
+    }
+    ui::CAboutDlg about;
+    ok = save(about, out.filePath(QStringLiteral("about.png"))) && ok;
+    return ok ? 0 : 1;
+}
