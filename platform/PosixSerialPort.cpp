@@ -1,0 +1,166 @@
+#include "platform/PosixSerialPort.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <optional>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace varnadex {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Long waits are cut into pieces, so that a deadline is met closely even when a poll is
+// woken late or interrupted.
+constexpr Micros kWaitPiece{50'000};
+
+// Output never stalls without flow control; this only bounds a device that stopped taking
+// bytes altogether.
+constexpr Micros kWriteTimeout{2'000'000};
+
+std::optional<speed_t> speedConstant(int speed) {
+    switch (speed) {
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Waits for `events` until `deadline`, in pieces; looks once even when the deadline has
+// passed. 1 ready, 0 timed out, -1 failed or hung up.
+int waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left =
+            std::max(Micros::zero(), std::chrono::duration_cast<Micros>(deadline - Clock::now()));
+        const auto piece = std::min(left, kWaitPiece);
+        const timespec ts{static_cast<time_t>(piece.count() / 1'000'000),
+                          static_cast<long>(piece.count() % 1'000'000) * 1000};
+        pollfd p{fd, events, 0};
+        const int r = ::ppoll(&p, 1, &ts, nullptr);
+        if (r < 0 && errno != EINTR) return -1;
+        if (r > 0) {
+            if (p.revents & events) return 1;
+            return -1; // POLLERR, POLLHUP or POLLNVAL alone
+        }
+        if (left == Micros::zero()) return 0;
+    }
+}
+
+} // namespace
+
+std::string posixDevicePath(const std::string& comPort) {
+    if (comPort.size() < 4 || comPort.size() > 7) return comPort;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(comPort[i])) != "COM"[i]) return comPort;
+    }
+    int n = 0;
+    for (std::size_t i = 3; i < comPort.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(comPort[i]))) return comPort;
+        n = n * 10 + (comPort[i] - '0');
+    }
+    if (n < 1 || comPort[3] == '0') return comPort;
+    return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+bool PosixSerialPort::open(const std::string& name, int speed) {
+    close();
+    const auto baud = speedConstant(speed);
+    const std::string path = posixDevicePath(name);
+    if (!baud || path.empty()) return false;
+
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    auto fail = [fd] {
+        ::close(fd);
+        return false;
+    };
+    if (!::isatty(fd)) return fail();
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail();
+
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) return fail();
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    // Reads never block; every wait is a poll with its own deadline.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, *baud) != 0 || ::cfsetospeed(&tio, *baud) != 0) return fail();
+    // A port left at other settings would talk nonsense to the converter; better not to use it.
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail();
+    // The converter's cable expects RTS up. Pseudo-terminals have no modem lines, so a
+    // refusal here is not a failure.
+    int rts = TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIS, &rts);
+
+    fd_ = fd;
+    return true;
+}
+
+void PosixSerialPort::close() {
+    if (fd_ < 0) return;
+    ::close(fd_); // releases the lock too
+    fd_ = -1;
+}
+
+bool PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
+    if (fd_ < 0) return false;
+    const auto deadline = Clock::now() + kWriteTimeout;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
+        if (waitFor(fd_, POLLOUT, deadline) != 1) return false;
+    }
+    return true;
+}
+
+int PosixSerialPort::read(std::span<std::uint8_t> buffer, Micros timeout) {
+    if (fd_ < 0) return -1;
+    if (buffer.empty()) return 0;
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        const int ready = waitFor(fd_, POLLIN, deadline);
+        if (ready <= 0) return ready;
+        const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+        if (n > 0) return static_cast<int>(n);
+        // Readable but empty: the device has gone (a hang-up, or a USB adapter pulled out).
+        if (n == 0) return -1;
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return -1;
+    }
+}
+
+void PosixSerialPort::discardInput() {
+    if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
+}
+
+} // namespace varnadex

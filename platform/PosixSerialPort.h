@@ -1,0 +1,33 @@
+#pragma once
+
+#include "serial/SerialPort.h"
+
+#include <string>
+
+namespace varnadex {
+
+// "COMn" (any case) names /dev/ttyS(n-1), as the first serial port is COM1 on the system the
+// converter's users came from; any other text is a device path and is used as it stands.
+std::string posixDevicePath(const std::string& comPort);
+
+// A terminal device through termios and poll. The device is locked with flock while open, so
+// that two programs never talk to one converter at once.
+class PosixSerialPort : public ISerialPort {
+public:
+    PosixSerialPort() = default;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+    ~PosixSerialPort() override { close(); }
+
+    bool open(const std::string& name, int speed) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+    bool write(std::span<const std::uint8_t> bytes) override;
+    int read(std::span<std::uint8_t> buffer, Micros timeout) override;
+    void discardInput() override;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace varnadex

@@ -1,0 +1,121 @@
+#include "serial/SerialLink.h"
+
+#include "config/FieldText.h"
+#include "serial/SerialFrames.h"
+
+#include <algorithm>
+
+namespace varnadex {
+
+CSerialLink::CSerialLink(ISerialPort& port, IClock& clock, IMessageSink& sink,
+                         const MessageCatalogue& catalogue)
+    : port_(port), clock_(clock), sink_(sink), catalogue_(catalogue) {}
+
+int CSerialLink::OpenPort(const std::string& comPort, int speed) {
+    // A second open would otherwise leave the first device locked until the program ends.
+    ClosePort();
+    if (!port_.open(comPort, speed)) {
+        sink_.show(MessageKind::Error, catalogue_.text(Msg::CouldntOpenPort));
+        return 0;
+    }
+    // Reads away what an earlier use left on the line. With nothing waiting this is one
+    // silent read time-out, and the converter gets that second of silence before the lead-in.
+    const Millis giveUp = clock_.now() + kDrainLimit;
+    std::span<std::uint8_t> buffer(replyBuffer.data(), kReplyBufferSize);
+    while (clock_.now() < giveUp && port_.read(buffer, kReplyTimeout) > 0) {
+    }
+    replyLength_ = 0;
+    return 1;
+}
+
+int CSerialLink::ClosePort() {
+    if (!port_.isOpen()) return 0;
+    port_.close();
+    return 1;
+}
+
+void CSerialLink::SendLeadIn() {
+    port_.write(kLeadIn);
+}
+
+bool CSerialLink::writeRaw(std::span<const std::uint8_t> bytes) {
+    return port_.isOpen() && port_.write(bytes);
+}
+
+void CSerialLink::discardInput() {
+    if (port_.isOpen()) port_.discardInput();
+}
+
+int CSerialLink::readReply(std::size_t needed, std::size_t limit) {
+    return readInto(needed, needed, limit, false);
+}
+
+int CSerialLink::readInto(std::size_t needed, std::size_t usual, std::size_t limit,
+                          bool refusalEnds) {
+    replyLength_ = 0;
+    if (!port_.isOpen()) return -1;
+    limit = std::clamp<std::size_t>(limit, 1, kReplyBufferSize);
+    needed = std::clamp<std::size_t>(needed, 1, limit);
+    auto rest = [&](std::size_t got) {
+        return std::span<std::uint8_t>(replyBuffer.data() + got, limit - got);
+    };
+
+    const Millis deadline = clock_.now() + kReplyTimeout;
+    std::size_t got = 0;
+    while (got < needed) {
+        // A refusal needs no more bytes to be judged.
+        if (refusalEnds && got > 0 && replyBuffer[0] != kReplyAccepted) break;
+        const Millis left = deadline - clock_.now();
+        if (left <= Millis::zero()) break;
+        const int n = port_.read(rest(got), left);
+        if (n < 0) {
+            replyLength_ = got;
+            return -1;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    // Let the rest of the reply come in, so that none of it is taken for the next one. A reply
+    // still short at the time-out has failed; what comes after it is not waited for.
+    const bool complete =
+        got >= needed || (refusalEnds && got > 0 && replyBuffer[0] != kReplyAccepted);
+    while (complete && got < limit) {
+        const int n =
+            port_.read(rest(got), got >= usual ? kReplyQuietTime : kPartialReplyQuietTime);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    replyLength_ = got;
+    return static_cast<int>(got);
+}
+
+bool CSerialLink::exchange(std::size_t frameLength, std::size_t needed, std::size_t usual) {
+    if (!port_.isOpen()) return false;
+    // A late tail of an earlier reply must not pass for the start of this one.
+    port_.discardInput();
+    if (!port_.write({commandBuffer.data(), frameLength})) return false;
+    if (readInto(needed, usual, kReplyBufferSize, true) < 0) return false;
+    return checkReply(reply(), needed) == ReplyStatus::Accepted;
+}
+
+bool CSerialLink::readRegister(std::uint8_t address, std::uint8_t& value) {
+    const auto frame = readByteFrame(address);
+    std::copy(frame.begin(), frame.end(), commandBuffer.begin());
+    if (!exchange(frame.size(), kReadByteReplySize, kReadByteReplySize)) return false;
+    value = replyBuffer[kReplyValueOffset];
+    return true;
+}
+
+bool CSerialLink::writeRegister(std::uint8_t address, std::uint8_t value) {
+    const auto frame = writeByteFrame(address, value);
+    std::copy(frame.begin(), frame.end(), commandBuffer.begin());
+    return exchange(frame.size(), kWriteByteReplySize, kWriteByteReplyUsualSize);
+}
+
+std::string CSerialLink::readVersion() {
+    commandBuffer[0] = kVersionCommand;
+    if (!exchange(kVersionFrameSize, kVersionReplySize, kVersionReplySize))
+        return catalogue_.text(Msg::Unknown);
+    return formatVersion(replyBuffer[kReplyValueOffset], replyBuffer[kReplyValueOffset + 1]);
+}
+
+} // namespace varnadex

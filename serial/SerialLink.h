@@ -1,0 +1,92 @@
+#pragma once
+
+#include "app/Clock.h"
+#include "app/MessageCatalogue.h"
+#include "app/MessageSink.h"
+#include "config/RegisterLink.h"
+#include "serial/SerialPort.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace varnadex {
+
+inline constexpr int kConverterSpeed = 9600;
+inline constexpr std::size_t kReplyBufferSize = 255;
+
+// The converter's total read time-out: a reply that has not come within it never will.
+inline constexpr Millis kReplyTimeout{1000};
+
+// Once a reply holds the bytes its frame needs, the line must then stay quiet this long before
+// the reply counts as complete. Whatever else the converter sends with a reply (offset 1, bytes
+// after the data) comes back to back, one character each 1.04 ms at 9600 b/s; three character
+// times cover that even when a poll wakes a couple of milliseconds late. A quiet time of 1 ms
+// cut replies in two and left their tails to be read as the start of the next reply. Bursts
+// further apart (USB adapters hold bytes up to 16 ms) cannot split a reply, because its needed
+// bytes are waited for; a tail that comes later still is thrown away before the next frame.
+inline constexpr Micros kReplyQuietTime{3125};
+
+// A reply that holds what its frame needs but less than such replies usually carry (a write's
+// 'O' without its second byte) must stay quiet longer: a USB adapter may hold the rest for up
+// to 16 ms, and that rest would otherwise be read as the start of the next reply.
+inline constexpr Micros kPartialReplyQuietTime{30'000};
+
+// The drain on open reads until the port has been silent for a whole read time-out; a port
+// that never falls silent would keep it reading for ever, so it gives up after this long and
+// leaves the rest to the discard before each frame.
+inline constexpr Millis kDrainLimit{5000};
+
+// The converter's configuration link over a COM port: the port, one frame and one reply at a
+// time, and the raw exchanges that the restart and the firmware download need.
+class CSerialLink : public IRegisterLink {
+public:
+    CSerialLink(ISerialPort& port, IClock& clock, IMessageSink& sink,
+                const MessageCatalogue& catalogue);
+
+    // 1 when the port is open and set up, and what was waiting on it has been read away.
+    // 0 after "Couldn't open communication port!" when it cannot be opened.
+    int OpenPort(const std::string& comPort, int speed);
+    // 1 when it closed an open port, 0 when none was open.
+    int ClosePort();
+    bool isOpen() const { return port_.isOpen(); }
+
+    // Six 'X' before the first frame of a configuration transfer. Its result is not examined
+    // and no reply is read.
+    void SendLeadIn();
+
+    Transport transport() const override { return Transport::Serial; }
+    bool readRegister(std::uint8_t address, std::uint8_t& value) override;
+    bool writeRegister(std::uint8_t address, std::uint8_t value) override;
+    // "Unknown" in the catalogue's language when the converter does not tell.
+    std::string readVersion() override;
+
+    // Raw access for the restart frame and the firmware download. writeRaw sends the bytes as
+    // they are; readReply reads into replyBuffer, waiting up to 1000 ms until `needed` bytes
+    // have come, then until the line is quiet or `limit` bytes are in. It returns the bytes
+    // read (fewer than `needed` when the time ran out), -1 when the port failed.
+    bool writeRaw(std::span<const std::uint8_t> bytes);
+    int readReply(std::size_t needed = 1, std::size_t limit = kReplyBufferSize);
+    void discardInput();
+    std::span<const std::uint8_t> reply() const { return {replyBuffer.data(), replyLength_}; }
+
+    // Every read lands here from its first byte; one spare byte lets a reply be ended with a
+    // zero and searched as text. Bytes beyond the latest reply are left from earlier ones.
+    std::array<std::uint8_t, kReplyBufferSize + 1> replyBuffer{};
+    // Every frame is built here from its first byte and written from here.
+    std::array<std::uint8_t, 6> commandBuffer{};
+
+private:
+    int readInto(std::size_t needed, std::size_t usual, std::size_t limit, bool refusalEnds);
+    bool exchange(std::size_t frameLength, std::size_t needed, std::size_t usual);
+
+    ISerialPort& port_;
+    IClock& clock_;
+    IMessageSink& sink_;
+    const MessageCatalogue& catalogue_;
+    std::size_t replyLength_ = 0;
+};
+
+} // namespace varnadex

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace varnadex {
+
+using Micros = std::chrono::microseconds;
+
+// The COM port as the serial link needs it and no more, so that another system's port can
+// stand beside the POSIX one without a change to the link.
+class ISerialPort {
+public:
+    virtual ~ISerialPort() = default;
+
+    // name is the port as the user wrote it ("COM1", "/dev/ttyUSB0"); the implementation maps
+    // it to its system's device. Sets 8 data bits, no parity, one stop bit, raw mode, RTS on
+    // and no CTS output flow control, and locks the device against other programs. False, with
+    // nothing left open, when the device cannot be opened, is not a terminal, refuses the
+    // settings or is in use.
+    virtual bool open(const std::string& name, int speed) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Every byte, or false.
+    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    // Waits up to `timeout` for a first byte, then returns what has come, at most
+    // buffer.size() bytes: 0 when nothing came in time, -1 when the port failed or is closed.
+    virtual int read(std::span<std::uint8_t> buffer, Micros timeout) = 0;
+    // Throws away what has arrived and not been read.
+    virtual void discardInput() = 0;
+};
+
+} // namespace varnadex

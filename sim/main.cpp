@@ -1,0 +1,162 @@
+// varnadex-sim: a converter on a pseudo-terminal, for tests and demonstrations.
+//
+// The first lines on stdout say where it can be reached, one per side, for scripts to read:
+//   serial /dev/pts/5
+//   snmp 127.0.0.1:40161
+// It then runs until SIGINT or SIGTERM.
+
+#include "config/FieldText.h"
+#include "sim/RegisterMemory.h"
+#include "sim/SerialConverter.h"
+#include "sim/SerialFaults.h"
+#include "sim/SimLog.h"
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <pthread.h>
+
+namespace {
+
+using namespace varnadex;
+using namespace varnadex::sim;
+
+const char kUsage[] =
+    "usage: varnadex-sim [options]\n"
+    "  --link PATH            keep PATH as a symbolic link to the serial side's pty\n"
+    "  --fault NAME[=N]       misbehave; repeatable. Serial: silent, silent-from=N, not-o,\n"
+    "                         split=MS, extra, stale, slow=MS\n"
+    "  --log FILE             write one line per frame or request to FILE ('-': stdout)\n"
+    "  --snmp ADDR:PORT       where the SNMP agent listens (port 0: any free port)\n"
+    "  --snmp-community TEXT  the community the SNMP agent accepts\n"
+    "  --no-snmp              no SNMP agent\n"
+    "  --help                 this text\n";
+
+struct Options {
+    std::string link;
+    std::string logFile;
+    SerialFaults serialFaults;
+    std::vector<std::string> otherFaults; // not the serial side's: the SNMP agent's
+    std::string snmpAddress = "127.0.0.1";
+    std::uint16_t snmpPort = 0;
+    std::string snmpCommunity = "kelvin";
+    bool snmp = true;
+};
+
+int fail(const std::string& text) {
+    std::fprintf(stderr, "varnadex-sim: %s\n%s", text.c_str(), kUsage);
+    return 2;
+}
+
+// 0 to go on, otherwise the exit code.
+int parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasValue = false;
+        if (auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasValue = true;
+        }
+        auto needValue = [&]() {
+            if (hasValue) return true;
+            if (i + 1 >= argc) return false;
+            value = argv[++i];
+            return true;
+        };
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return -1;
+        } else if (arg == "--no-snmp") {
+            o.snmp = false;
+        } else if (arg == "--link" || arg == "--log" || arg == "--fault" || arg == "--snmp" ||
+                   arg == "--snmp-community") {
+            if (!needValue()) return fail(arg + " needs a value");
+            if (arg == "--link") {
+                o.link = value;
+            } else if (arg == "--log") {
+                o.logFile = value;
+            } else if (arg == "--snmp-community") {
+                o.snmpCommunity = value;
+            } else if (arg == "--snmp") {
+                const auto colon = value.rfind(':');
+                const auto port =
+                    colon == std::string::npos ? std::nullopt : parseWord(value.substr(colon + 1));
+                if (!port || colon == 0) return fail("--snmp wants ADDR:PORT, not " + value);
+                o.snmpAddress = value.substr(0, colon);
+                o.snmpPort = *port;
+            } else {
+                switch (applySerialFault(value, o.serialFaults)) {
+                case FaultParse::Applied:
+                    break;
+                case FaultParse::BadValue:
+                    return fail("bad value in --fault " + value);
+                case FaultParse::UnknownName:
+                    o.otherFaults.push_back(value);
+                    break;
+                }
+            }
+        } else {
+            return fail("unknown option " + arg);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (int code = parse(argc, argv, options)) return code < 0 ? 0 : code;
+
+    // Blocked before any thread starts, so that only sigwait below ever takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    SimLog log;
+    std::FILE* logStream = nullptr;
+    if (options.logFile == "-") {
+        log.setStream(stdout);
+    } else if (!options.logFile.empty()) {
+        logStream = std::fopen(options.logFile.c_str(), "w");
+        if (!logStream) return fail("cannot write the log file " + options.logFile);
+        log.setStream(logStream);
+    }
+
+    RegisterMemory memory;
+    SerialConverter serial(memory, log, options.serialFaults);
+    if (!serial.start()) {
+        std::fprintf(stderr, "varnadex-sim: no pseudo-terminal to be had\n");
+        return 1;
+    }
+    if (!options.link.empty() && !serial.keepLink(options.link)) {
+        std::fprintf(stderr, "varnadex-sim: cannot make the link %s\n", options.link.c_str());
+        return 1;
+    }
+    std::printf("serial %s\n", serial.slavePath().c_str());
+    std::fflush(stdout);
+
+    // ---- SNMP agent: the lead wires it in here. ----
+    // With options.snmp set: parse options.otherFaults with parseSnmpFault, start an
+    // SnmpAgent(memory, log, faults) at options.snmpAddress:options.snmpPort with
+    // options.snmpCommunity, print "snmp ADDR:PORT" (its port()) and flush; stop it below.
+    if (!options.otherFaults.empty()) {
+        serial.stop();
+        return fail("unknown fault " + options.otherFaults.front());
+    }
+    (void)options.snmpCommunity;
+    // ---- end of the SNMP agent's place ----
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    serial.stop();
+    if (logStream) std::fclose(logStream);
+    return 0;
+}

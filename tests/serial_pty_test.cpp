@@ -1,0 +1,272 @@
+// The serial link over a real pty: against a bare pty for the exact bytes, and against the
+// simulator for the conversions and its fault modes.
+
+#include "config/RegisterMap.h"
+#include "serial/SerialConnection.h"
+#include "serial_support.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace varnadex::test {
+namespace {
+
+std::vector<std::string> lines(std::initializer_list<const char*> l) {
+    return {l.begin(), l.end()};
+}
+
+TEST(SerialWire, FramesGoOutByteForByteAndRepliesComeBack) {
+    RawPty pty;
+    ASSERT_FALSE(pty.path.empty());
+    MessageCatalogue catalogue;
+    catalogue.fill(1);
+    RecordingSink sink;
+    SystemClock clock;
+    PosixSerialPort port;
+    CSerialLink link(port, clock, sink, catalogue);
+    ASSERT_TRUE(port.open(pty.path, 9600));
+
+    std::uint8_t value = 0;
+    auto read = std::async(std::launch::async, [&] { return link.readRegister(44, value); });
+    EXPECT_EQ(pty.take(4), (Bytes{0x64, 0x00, 0x2C, 0x2C}));
+    pty.send({'O', 0x00, 0x2A});
+    EXPECT_TRUE(read.get());
+    EXPECT_EQ(value, 0x2A);
+
+    auto write = std::async(std::launch::async, [&] { return link.writeRegister(44, 0xC1); });
+    EXPECT_EQ(pty.take(6), (Bytes{0x44, 0x00, 0x2C, 0x00, 0xC1, 0xED}));
+    pty.send({'O'});
+    EXPECT_TRUE(write.get());
+
+    write = std::async(std::launch::async, [&] { return link.writeRegister(0xFF, 0xFF); });
+    EXPECT_EQ(pty.take(6), (Bytes{0x44, 0x00, 0xFF, 0x00, 0xFF, 0xFE}));
+    pty.send({'O'});
+    EXPECT_TRUE(write.get());
+
+    auto version = std::async(std::launch::async, [&] { return link.readVersion(); });
+    EXPECT_EQ(pty.take(1), (Bytes{0x23}));
+    pty.send({0x4F, 0x99, 0x02, 0x05});
+    EXPECT_EQ(version.get(), "2.5");
+
+    link.SendLeadIn();
+    EXPECT_EQ(pty.take(6), Bytes(6, 'X'));
+    EXPECT_TRUE(sink.entries.empty());
+}
+
+TEST(SerialWire, AcceptsOnlyRepliesThatStartWithO) {
+    for (const char* fault : {"", "not-o", "extra"}) {
+        sim::SerialFaults faults;
+        if (*fault) {
+            ASSERT_EQ(sim::applySerialFault(fault, faults), sim::FaultParse::Applied);
+        }
+        SimulatedConverter sim(faults);
+        ASSERT_TRUE(sim.started && sim.openQuickly());
+        const bool accepted = std::string(fault) != "not-o";
+        sim.memory.write(44, 0xC1);
+        std::uint8_t value = 0;
+        EXPECT_EQ(sim.link.readRegister(44, value), accepted) << fault;
+        EXPECT_EQ(value, accepted ? 0xC1 : 0) << fault;
+        EXPECT_EQ(sim.link.writeRegister(45, 0x12), accepted) << fault;
+        EXPECT_EQ(sim.memory.read(45), accepted ? 0x12 : 0) << fault;
+        EXPECT_EQ(sim.link.readVersion(), accepted ? "2.5" : "Unknown") << fault;
+        EXPECT_EQ(sim.frames(), lines({"serial read 44", "serial write 45 18", "serial version"}));
+    }
+}
+
+TEST(SerialWire, ASilentConverterFailsAfterTheTimeOut) {
+    SimulatedConverter sim({.silent = true});
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    std::string ip = "10.0.0.1";
+    EXPECT_EQ(sim.accessors.GetIp(16, ip), 0);
+    EXPECT_EQ(ip, "10.0.0.1");
+    EXPECT_EQ(sim.accessors.GetVersion(), "Unknown");
+    // The first unanswered frame ends the field: nothing after register 16 was asked.
+    EXPECT_EQ(sim.frames(), lines({"serial read 16", "serial version"}));
+    EXPECT_TRUE(sim.sink.entries.empty());
+}
+
+TEST(SerialWire, AConverterFallingSilentMidFieldLeavesTheFieldAsItWas) {
+    SimulatedConverter sim({.silentFrom = 3});
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    std::string ip = "10.0.0.1";
+    EXPECT_EQ(sim.accessors.GetIp(16, ip), 0);
+    EXPECT_EQ(ip, "10.0.0.1");
+    EXPECT_EQ(sim.frames(), lines({"serial read 16", "serial read 17", "serial read 18"}));
+}
+
+TEST(SerialWire, AddressesWrapAt255) {
+    SimulatedConverter sim;
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    ASSERT_EQ(sim.accessors.SetMac(252, "0A0B0C0D0E0F"), 1);
+    std::string mac;
+    ASSERT_EQ(sim.accessors.GetMac(252, mac), 1);
+    EXPECT_EQ(mac, "0A0B0C0D0E0F");
+    const auto image = sim.memory.snapshot();
+    EXPECT_EQ((Bytes{image[252], image[253], image[254], image[255], image[0], image[1]}),
+              (Bytes{0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}));
+    EXPECT_EQ(sim.frames(),
+              lines({"serial write 252 10", "serial write 253 11", "serial write 254 12",
+                     "serial write 255 13", "serial write 0 14", "serial write 1 15",
+                     "serial read 252", "serial read 253", "serial read 254", "serial read 255",
+                     "serial read 0", "serial read 1"}));
+}
+
+TEST(SerialWire, SplitRepliesAndTrailingBytesNeverCorruptTheNextReply) {
+    struct Case {
+        std::vector<const char*> faults;
+        bool writes; // a write's 'O' split from the rest by more than the long quiet time
+                     // leaves that rest to refuse the next exchange, so such cases only read
+    };
+    // USB adapters hold bytes up to 16 ms: split=10 is such a gap, well inside the long quiet
+    // time even when the simulator's thread wakes late on a busy machine.
+    const Case cases[] = {{{"split=10"}, true},          {{"extra"}, true},
+                          {{"split=10", "extra"}, true}, {{"slow=150", "extra"}, true},
+                          {{"split=150"}, false},        {{"split=150", "extra"}, false}};
+    for (const auto& c : cases) {
+        sim::SerialFaults faults;
+        std::string label;
+        for (const char* n : c.faults) {
+            ASSERT_EQ(sim::applySerialFault(n, faults), sim::FaultParse::Applied);
+            label += std::string(n) + " ";
+        }
+        SimulatedConverter sim(faults);
+        ASSERT_TRUE(sim.started && sim.openQuickly());
+        for (int r = 16; r < 20; ++r)
+            sim.memory.write(static_cast<std::uint8_t>(r), 0x40 + r);
+        sim.memory.write(40, 0xE1);
+        std::string ip, word, hex;
+        EXPECT_EQ(sim.accessors.GetIp(16, ip), 1) << label;
+        EXPECT_EQ(ip, "80.81.82.83") << label;
+        if (c.writes) {
+            EXPECT_EQ(sim.accessors.SetIp(20, "255.255.0.0"), 1) << label;
+            EXPECT_EQ(sim.accessors.SetHex(41, "7e"), 1) << label;
+        }
+        EXPECT_EQ(sim.accessors.GetWord(40, word), 1) << label;
+        EXPECT_EQ(word, c.writes ? "57726" : "57728") << label;
+        EXPECT_EQ(sim.accessors.GetVersion(), "2.5") << label;
+    }
+}
+
+TEST(SerialOpen, StaleBytesAreDrainedBeforeTheLeadIn) {
+    SimulatedConverter sim({.stale = true});
+    ASSERT_TRUE(sim.started);
+    std::string comPort = sim.converter.slavePath();
+    SerialConnection connection(sim.link, comPort);
+    ASSERT_TRUE(connection.open());
+    std::uint8_t leftover[8];
+    EXPECT_EQ(sim.port.read(leftover, Micros(0)), 0);
+    sim.memory.write(57, 60);
+    std::uint8_t timeout = 0;
+    ASSERT_EQ(sim.accessors.GetByte(57, timeout), 1);
+    EXPECT_EQ(timeout, 60);
+    connection.close();
+    EXPECT_FALSE(sim.port.isOpen());
+    EXPECT_EQ(sim.log.lines(), lines({"serial leadin", "serial read 57"}));
+    EXPECT_TRUE(sim.sink.entries.empty());
+}
+
+TEST(SerialOpen, ALockedOrUnsuitableDeviceIsRefused) {
+    SimulatedConverter sim;
+    ASSERT_TRUE(sim.started);
+    const std::string path = sim.converter.slavePath();
+    PosixSerialPort other;
+    ASSERT_TRUE(other.open(path, 9600));
+    struct Row {
+        std::string name;
+        int speed;
+    };
+    const Row rows[] = {{path, 9600},        // held by another program
+                        {"/dev/null", 9600}, // not a terminal
+                        {"/nonexistent/ttyX", 9600},
+                        {"", 9600},
+                        {path + "-no", 9600}};
+    for (const auto& r : rows) {
+        sim.sink.entries.clear();
+        EXPECT_EQ(sim.link.OpenPort(r.name, r.speed), 0) << r.name;
+        EXPECT_FALSE(sim.link.isOpen()) << r.name;
+        EXPECT_EQ(sim.sink.texts(), std::vector<std::string>{"Couldn't open communication port!"})
+            << r.name;
+    }
+    PosixSerialPort third;
+    EXPECT_FALSE(third.open(path, 9600));
+    other.close();
+    EXPECT_FALSE(third.open(path, 1234)); // a speed the line cannot take
+    EXPECT_TRUE(third.open(path, 9600));  // free again once the holder let go
+}
+
+TEST(SerialAccessors, TextConversionsOnTheWire) {
+    SimulatedConverter sim;
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    struct Row {
+        const char* name;
+        int (TypedAccessors::*set)(std::uint8_t, const std::string&);
+        const char* text;
+        int result;
+        Bytes written; // registers 100 on; empty: nothing may be written
+        const char* message = nullptr;
+    };
+    using T = TypedAccessors;
+    const Row rows[] = {
+        {"MAC lower case", &T::SetMac, "00a0b1c2d3e4", 1, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}},
+        {"MAC short", &T::SetMac, "00A0B1", 0, {}, "Wrong MAC Address!"},
+        {"MAC bad fourth pair", &T::SetMac, "00A0B1ZZD3E4", 0, {}, "Wrong MAC Address!"},
+        {"MAC empty", &T::SetMac, "", 0, {}},
+        {"hex one digit", &T::SetHex, "7", 1, {0x07}},
+        {"hex lower case", &T::SetHex, "7e", 1, {0x7E}},
+        {"hex bad digit", &T::SetHex, "7G", 0, {}, "Wrong HEX number!"},
+        {"hex too long", &T::SetHex, "123", 0, {}, "Wrong HEX number!"},
+        {"hex empty", &T::SetHex, "", 0, {}},
+        {"word 9600", &T::SetWord, "9600", 1, {0x25, 0x80}},
+        {"word 65535", &T::SetWord, "65535", 1, {0xFF, 0xFF}},
+        {"word blanks", &T::SetWord, " 57600 ", 1, {0xE1, 0x00}},
+        {"word 70000", &T::SetWord, "70000", 0, {}},
+        {"word -1", &T::SetWord, "-1", 0, {}},
+        {"word -2", &T::SetWord, "-2", 0, {}},
+        {"word 12ab", &T::SetWord, "12ab", 0, {}},
+        {"IPv4", &T::SetIp, "192.168.255.1", 1, {0xC0, 0xA8, 0xFF, 0x01}},
+        {"IPv4 blanks", &T::SetIp, " 10 . 0 .0. 7", 1, {10, 0, 0, 7}},
+        {"IPv4 three parts", &T::SetIp, "1.2.3", 0, {}},
+        {"IPv4 above 255", &T::SetIp, "1.2.3.300", 0, {}},
+        {"IPv4 empty part", &T::SetIp, "1..2.3", 0, {}},
+        {"IPv4 five parts", &T::SetIp, "1.2.3.4.5", 0, {}},
+        {"IPv4 negative", &T::SetIp, "1.2.3.-1", 0, {}},
+        {"IPv4 empty", &T::SetIp, "", 0, {}},
+    };
+    for (const auto& r : rows) {
+        sim.memory.load({});
+        sim.log.clear();
+        sim.sink.entries.clear();
+        EXPECT_EQ((sim.accessors.*r.set)(100, r.text), r.result) << r.name;
+        const auto image = sim.memory.snapshot();
+        EXPECT_EQ(Bytes(image.begin() + 100, image.begin() + 100 + r.written.size()), r.written)
+            << r.name;
+        if (r.written.empty()) {
+            EXPECT_TRUE(sim.frames().empty()) << r.name;
+        }
+        EXPECT_EQ(sim.sink.texts(),
+                  r.message ? std::vector<std::string>{r.message} : std::vector<std::string>{})
+            << r.name;
+        if (r.message) {
+            EXPECT_EQ(sim.sink.entries[0].kind, MessageKind::Error) << r.name;
+        }
+    }
+
+    const Bytes image = {0x00, 0x50, 0xC2, 0xAB, 0xC0, 0x0F, 0xE1, 0x00, 0x07};
+    for (std::size_t i = 0; i < image.size(); ++i)
+        sim.memory.write(static_cast<std::uint8_t>(200 + i), image[i]);
+    std::string mac, ip, word, decimal, hex;
+    ASSERT_EQ(sim.accessors.GetMac(200, mac), 1);
+    ASSERT_EQ(sim.accessors.GetIp(201, ip), 1);
+    ASSERT_EQ(sim.accessors.GetWord(206, word), 1);
+    ASSERT_EQ(sim.accessors.GetDecimal(204, decimal), 1);
+    ASSERT_EQ(sim.accessors.GetHex(208, hex), 1);
+    EXPECT_EQ(mac, "0050C2ABC00F");
+    EXPECT_EQ(ip, "80.194.171.192");
+    EXPECT_EQ(word, "57600");
+    EXPECT_EQ(decimal, "192");
+    EXPECT_EQ(hex, "07");
+}
+
+} // namespace
+} // namespace varnadex::test

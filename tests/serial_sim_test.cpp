@@ -1,0 +1,194 @@
+// The simulator's serial side as a program talks to it: its replies and log for frames the
+// link never sends wrong, and the varnadex-sim program's start-up and shutdown.
+
+#include "serial_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+namespace varnadex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes bytes as they are and returns the reply, as a program with its own ideas would.
+Bytes exchangeRaw(SimulatedConverter& sim, const Bytes& out) {
+    sim.port.discardInput();
+    EXPECT_TRUE(sim.port.write(out));
+    const int n = sim.link.readReply(1, kReplyBufferSize);
+    return n > 0 ? Bytes(sim.link.reply().begin(), sim.link.reply().end()) : Bytes{};
+}
+
+TEST(SimSerial, AnswersAndLogsEveryKindOfFrame) {
+    SimulatedConverter sim;
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    sim.memory.write(44, 0xC1);
+    struct Row {
+        const char* name;
+        Bytes out;
+        Bytes reply;
+        std::vector<std::string> log;
+    };
+    const Row rows[] = {
+        {"read", {0x64, 0x00, 0x2C, 0x2C}, {'O', 'K', 0xC1}, {"serial read 44"}},
+        {"read, bad checksum",
+         {0x64, 0x00, 0x2C, 0x2D},
+         {'E', 'R'},
+         {"serial bad-checksum read 44 45"}},
+        {"write, bad checksum",
+         {0x44, 0x00, 0x2C, 0x00, 0x01, 0x00},
+         {'E', 'R'},
+         {"serial bad-checksum write 44 1 0"}},
+        {"version", {0x23}, {'O', 'K', 2, 5}, {"serial version"}},
+        {"restart", {'X', 'X', 'X', 'X', 'X', 'R'}, {'O', 'K'}, {"serial restart"}},
+        {"restart request, part 1",
+         {0x44, 0x00, 0xFF, 0x00, 0xFF, 0xFE},
+         {'O', 'K'},
+         {"serial write 255 255"}},
+        {"restart request, part 2", {'X', 'X', 'X', 'R'}, {'O', 'K'}, {"serial restart-request"}},
+        {"lead-in, then a read",
+         {'X', 'X', 'X', 'X', 'X', 'X', 0x64, 0x00, 0x01, 0x01},
+         {'O', 'K', 0x00},
+         {"serial leadin", "serial read 1"}},
+        {"short lead-in",
+         {'X', 'X', 'X', 0x23},
+         {'O', 'K', 2, 5},
+         {"serial leadin 3", "serial version"}},
+        {"unknown byte", {'V'}, {}, {"serial unknown 86"}},
+        {"'R' alone", {'R'}, {}, {"serial unknown 82"}},
+        {"frame cut short", {0x64, 0x00}, {}, {"serial incomplete 100 0"}},
+    };
+    for (const auto& r : rows) {
+        sim.log.clear();
+        EXPECT_EQ(exchangeRaw(sim, r.out), r.reply) << r.name;
+        EXPECT_EQ(sim.log.lines(), r.log) << r.name;
+    }
+    EXPECT_EQ(sim.memory.read(44), 0xC1); // the refused write changed nothing
+}
+
+TEST(SimSerial, SilentFromCountsFramesAndAnUnansweredWriteIsNotKept) {
+    SimulatedConverter sim({.silentFrom = 3});
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    std::uint8_t value = 0;
+    EXPECT_TRUE(sim.link.writeRegister(60, 1));
+    EXPECT_TRUE(sim.link.readRegister(60, value));
+    EXPECT_FALSE(sim.link.writeRegister(60, 7));
+    EXPECT_EQ(sim.memory.read(60), 1);
+    EXPECT_EQ(sim.frames(), (std::vector<std::string>{"serial write 60 1", "serial read 60",
+                                                      "serial write 60 7"}));
+}
+
+TEST(SimSerial, StopsPromptlyInTheMiddleOfAReply) {
+    SimulatedConverter sim({.slowMs = 60000});
+    ASSERT_TRUE(sim.started && sim.openQuickly());
+    ASSERT_TRUE(sim.port.write(readByteFrame(44)));
+    ASSERT_TRUE(sim.logged("serial read 44"));
+    sim.converter.stop(); // returns although the reply is a minute away
+    EXPECT_FALSE(sim.converter.running());
+    std::uint8_t b[4];
+    EXPECT_LE(sim.port.read(b, Micros(100'000)), 0); // the line has gone with it
+}
+
+#ifdef VARNADEX_SIM_PROGRAM
+// varnadex-sim run as a child, its stdout and stderr read line by line.
+class Program {
+public:
+    explicit Program(std::vector<std::string> args) {
+        args.insert(args.begin(), VARNADEX_SIM_PROGRAM);
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        out = ::fdopen(fds[0], "r");
+    }
+    ~Program() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            finish();
+        }
+        if (out) std::fclose(out);
+    }
+    // The next line, or "" at the end of the output.
+    std::string line() {
+        char buf[512] = {};
+        if (!out || !std::fgets(buf, sizeof buf, out)) return {};
+        std::string s = buf;
+        if (!s.empty() && s.back() == '\n') s.pop_back();
+        return s;
+    }
+    int finish() {
+        int status = 0;
+        if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    pid_t pid = -1;
+    std::FILE* out = nullptr;
+};
+
+TEST(SimProgram, PrintsItsPtyAnswersAndEndsOnSigterm) {
+    const fs::path link =
+        fs::temp_directory_path() / ("varnadex-sim-prog-" + std::to_string(::getpid()));
+    fs::remove(link);
+    fs::create_symlink("/nowhere", link); // left by an earlier run: replaced
+    Program sim({"--no-snmp", "--log", "-", "--link", link.string(), "--fault", "extra"});
+    ASSERT_GT(sim.pid, 0);
+    const std::string first = sim.line();
+    ASSERT_EQ(first.rfind("serial /dev/", 0), 0u) << first;
+    EXPECT_EQ(fs::read_symlink(link).string(), first.substr(7));
+
+    MessageCatalogue catalogue;
+    catalogue.fill(1);
+    RecordingSink sink;
+    SystemClock clock;
+    PosixSerialPort port;
+    CSerialLink serial(port, clock, sink, catalogue);
+    ASSERT_TRUE(port.open(link.string(), 9600));
+    EXPECT_EQ(serial.readVersion(), "2.5");
+    EXPECT_EQ(sim.line(), "serial version");
+
+    ::kill(sim.pid, SIGTERM);
+    EXPECT_EQ(sim.finish(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+TEST(SimProgram, RefusesWhatItDoesNotKnow) {
+    const std::pair<std::vector<std::string>, int> rows[] = {
+        {{"--fault", "nonsense"}, 2},
+        {{"--fault", "split=x"}, 2},
+        {{"--bogus"}, 2},
+        {{"--snmp", "127.0.0.1"}, 2},
+        {{"--link"}, 2},
+        {{"--help"}, 0},
+    };
+    for (const auto& [args, code] : rows) {
+        std::vector<std::string> all = {"--no-snmp"};
+        all.insert(all.end(), args.begin(), args.end());
+        Program sim(all);
+        std::string text, l;
+        while (!(l = sim.line()).empty())
+            text += l + "\n";
+        EXPECT_EQ(sim.finish(), code) << args[0];
+        EXPECT_NE(text.find("usage: varnadex-sim"), std::string::npos) << args[0];
+    }
+}
+#endif
+
+} // namespace
+} // namespace varnadex::test
