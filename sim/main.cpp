@@ -8,12 +8,15 @@
 #include "config/FieldText.h"
 #include "sim/RegisterMemory.h"
 #include "sim/SerialConverter.h"
+#include "sim/SnmpAgent.h"
+#include "sim/SnmpFaults.h"
 #include "sim/SerialFaults.h"
 #include "sim/SimLog.h"
 
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,11 +31,14 @@ const char kUsage[] =
     "usage: varnadex-sim [options]\n"
     "  --link PATH            keep PATH as a symbolic link to the serial side's pty\n"
     "  --fault NAME[=N]       misbehave; repeatable. Serial: silent, silent-from=N, not-o,\n"
-    "                         split=MS, extra, stale, slow=MS\n"
+    "                         split=MS, extra, stale, slow=MS. SNMP: snmp-silent,\n"
+    "                         snmp-answer-attempt=N, snmp-late[=MS], snmp-wrong-id,\n"
+    "                         snmp-error-status, snmp-short-form, snmp-oversized\n"
     "  --log FILE             write one line per frame or request to FILE ('-': stdout)\n"
     "  --snmp ADDR:PORT       where the SNMP agent listens (port 0: any free port)\n"
     "  --snmp-community TEXT  the community the SNMP agent accepts\n"
     "  --no-snmp              no SNMP agent\n"
+    "  --firmware-version M.N the version the converter reports (default 2.5 serial, 2.2 SNMP)\n"
     "  --help                 this text\n";
 
 struct Options {
@@ -44,6 +50,7 @@ struct Options {
     std::uint16_t snmpPort = 0;
     std::string snmpCommunity = "kelvin";
     bool snmp = true;
+    std::optional<std::pair<std::uint8_t, std::uint8_t>> version;
 };
 
 int fail(const std::string& text) {
@@ -71,6 +78,13 @@ int parse(int argc, char** argv, Options& o) {
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
             return -1;
+        } else if (arg == "--firmware-version" && i + 1 < argc) {
+            unsigned major = 0, minor = 0;
+            char tail = 0;
+            if (std::sscanf(argv[++i], "%u.%u%c", &major, &minor, &tail) != 2 || major > 255 ||
+                minor > 255)
+                return fail(std::string("--firmware-version wants MAJOR.MINOR, not ") + argv[i]);
+            o.version = {static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor)};
         } else if (arg == "--no-snmp") {
             o.snmp = false;
         } else if (arg == "--link" || arg == "--log" || arg == "--fault" || arg == "--snmp" ||
@@ -143,19 +157,33 @@ int main(int argc, char** argv) {
     std::printf("serial %s\n", serial.slavePath().c_str());
     std::fflush(stdout);
 
-    // ---- SNMP agent: the lead wires it in here. ----
-    // With options.snmp set: parse options.otherFaults with parseSnmpFault, start an
-    // SnmpAgent(memory, log, faults) at options.snmpAddress:options.snmpPort with
-    // options.snmpCommunity, print "snmp ADDR:PORT" (its port()) and flush; stop it below.
-    if (!options.otherFaults.empty()) {
-        serial.stop();
-        return fail("unknown fault " + options.otherFaults.front());
+    SnmpFaults snmpFaults;
+    snmpFaults.community = options.snmpCommunity;
+    for (const auto& fault : options.otherFaults) {
+        if (applySnmpFault(fault, snmpFaults) != FaultParse::Applied) {
+            serial.stop();
+            return fail("unknown or malformed fault " + fault);
+        }
     }
-    (void)options.snmpCommunity;
-    // ---- end of the SNMP agent's place ----
+    SnmpAgent agent(memory, log, snmpFaults);
+    if (options.version) {
+        serial.setVersion(options.version->first, options.version->second);
+        agent.setVersion(options.version->first, options.version->second);
+    }
+    if (options.snmp) {
+        if (!agent.start(options.snmpAddress, options.snmpPort)) {
+            serial.stop();
+            std::fprintf(stderr, "varnadex-sim: cannot listen on %s:%u\n",
+                         options.snmpAddress.c_str(), unsigned(options.snmpPort));
+            return 1;
+        }
+        std::printf("snmp %s:%u\n", options.snmpAddress.c_str(), unsigned(agent.port()));
+        std::fflush(stdout);
+    }
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    agent.stop();
     serial.stop();
     if (logStream) std::fclose(logStream);
     return 0;

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/Operations.h"
+#include "config/ConfigProcedures.h"
+#include "maintenance/DeviceReset.h"
+#include "serial/SerialLink.h"
+#include "snmp/SnmpSocket.h"
+
+namespace varnadex {
+
+class ISerialPort;
+class IDatagramSocket;
+
+// The window's and the CLI's operations over a serial port and a datagram socket handed in
+// by the caller: the real ones in the programs, a pty and loopback in the tests.
+class ConverterOperations : public IOperations {
+public:
+    ConverterOperations(ISerialPort& port, IDatagramSocket& socket, IClock& clock,
+                        IMessageSink& sink, const MessageCatalogue& catalogue);
+
+    bool ReadConf(ConverterConfig& config) override;
+    bool WriteConf(ConverterConfig& config) override;
+    bool Reset(ConverterConfig& config) override;
+
+    bool FirmwareStart(ConverterConfig& config, const std::string& path) override;
+    bool FirmwareTick() override;
+    void FirmwareAbort() override;
+    bool firmwareRunning() const override;
+    FirmwareProgress firmwareProgress() const override;
+    bool firmwareSucceeded() const override;
+
+    CSerialLink& serialLink() { return serial_; }
+    CSnmpSocket& snmpSocket() { return snmp_; }
+
+private:
+    template <class Procedure> bool withConnection(ConverterConfig& config, Procedure run);
+
+    IMessageSink& sink_;
+    CSerialLink serial_;
+    CSnmpSocket snmp_;
+    ConfigProcedures procedures_;
+    DeviceReset reset_;
+};
+
+} // namespace varnadex

@@ -1,0 +1,45 @@
+#include "maintenance/DeviceReset.h"
+
+#include "serial/SerialLink.h"
+#include "snmp/SnmpSocket.h"
+
+#include <algorithm>
+
+namespace varnadex {
+
+bool DeviceReset::OnReset(const ConverterConfig& config) {
+    return config.accessMode == 1 ? overNetwork(config) : overSerial(config);
+}
+
+bool DeviceReset::overNetwork(const ConverterConfig& config) {
+    if (!snmp_.OpenConnection(config.agentHost, config.accessCommunity, sink_)) return false;
+    if (snmp_.RequestReset() == -1) {
+        sink_.show(MessageKind::Error, catalogue_.text(Msg::NetworkCommError));
+        snmp_.CloseConnection();
+        return false;
+    }
+    snmp_.CloseConnection();
+    sink_.show(MessageKind::Plain, catalogue_.text(Msg::Done));
+    return true;
+}
+
+bool DeviceReset::overSerial(const ConverterConfig& config) {
+    if (!serial_.OpenPort(config.comPort, kConverterSpeed)) return false;
+    // Five fillers, then the restart command.
+    static constexpr std::uint8_t kRestartFrame[6] = {'X', 'X', 'X', 'X', 'X', 'R'};
+    std::copy(std::begin(kRestartFrame), std::end(kRestartFrame), serial_.commandBuffer.begin());
+    if (!serial_.writeRaw(serial_.commandBuffer)) {
+        serial_.ClosePort();
+        return false;
+    }
+    const int n = serial_.readReply(1);
+    // Only an 'O' at the very start is an acceptance; a lower-case 'o' or an 'O' further on
+    // is not.
+    const bool accepted = n >= 1 && serial_.replyBuffer[0] == 'O';
+    sink_.show(accepted ? MessageKind::Plain : MessageKind::Error,
+               catalogue_.text(accepted ? Msg::Done : Msg::SerialCommError));
+    serial_.ClosePort();
+    return accepted;
+}
+
+} // namespace varnadex
