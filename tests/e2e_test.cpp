@@ -1,0 +1,353 @@
+// Read Conf and Write Conf from end to end: the real operations over a real pty and a real
+// UDP socket, against the simulator running in this process.
+
+#include "app/ConverterOperations.h"
+#include "cli/CliApp.h"
+#include "cli/ConfigJson.h"
+#include "config/RegisterMap.h"
+#include "platform/PosixSerialPort.h"
+#include "platform/PosixUdpSocket.h"
+#include "platform/SystemClock.h"
+#include "sim/RegisterMemory.h"
+#include "sim/SerialConverter.h"
+#include "sim/SimLog.h"
+#include "sim/SnmpAgent.h"
+#include "support/RecordingSink.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace varnadex {
+namespace {
+
+using sim::RegisterMemory;
+using sim::SerialConverter;
+using sim::SerialFaults;
+using sim::SimLog;
+using sim::SnmpAgent;
+using sim::SnmpFaults;
+
+struct Devices {
+    PosixSerialPort port;
+    PosixUdpSocket socket;
+    SystemClock clock;
+};
+
+// A simulated converter on both transports, and the operations pointed at it.
+class Converter {
+public:
+    explicit Converter(SerialFaults serialFaults = {}, SnmpFaults snmpFaults = {},
+                       int language = 1, std::pair<int, int> version = {2, 2})
+        : serial_(memory, log, serialFaults), agent_(memory, log, snmpFaults) {
+        catalogue.fill(language);
+        serial_.setVersion(static_cast<std::uint8_t>(version.first),
+                           static_cast<std::uint8_t>(version.second));
+        agent_.setVersion(static_cast<std::uint8_t>(version.first),
+                          static_cast<std::uint8_t>(version.second));
+        ok = serial_.start() && agent_.start("127.0.0.1", 0);
+        operations = std::make_unique<ConverterOperations>(devices_.port, devices_.socket,
+                                                           devices_.clock, sink, catalogue);
+    }
+    ~Converter() {
+        operations.reset();
+        agent_.stop();
+        serial_.stop();
+    }
+    // A record pointed at this converter over one transport.
+    ConverterConfig config(int accessMode) const {
+        ConverterConfig c;
+        c.applyLateDefaults();
+        c.firmwareVersion = catalogue.text(Msg::Unknown);
+        c.accessMode = accessMode;
+        c.comPort = serial_.slavePath();
+        c.agentHost = "127.0.0.1:" + std::to_string(agent_.port());
+        return c;
+    }
+    // The registers the converter was asked for, in order: "r44", "w44" (SNMP and serial
+    // alike), and "v" for the version.
+    std::vector<std::string> wire() const {
+        std::vector<std::string> out;
+        for (const auto& line : log.lines()) {
+            std::istringstream in(line);
+            std::string transport, what, address;
+            in >> transport >> what >> address;
+            if (what == "read" || what == "get") out.push_back("r" + address);
+            if (what == "write" || what == "set") out.push_back("w" + address);
+            if (what == "version") out.push_back("v");
+        }
+        return out;
+    }
+
+    RegisterMemory memory;
+    SimLog log;
+    MessageCatalogue catalogue;
+    test::RecordingSink sink;
+    std::unique_ptr<ConverterOperations> operations;
+    bool ok = false;
+
+private:
+    Devices devices_;
+    SerialConverter serial_;
+    SnmpAgent agent_;
+};
+
+std::vector<std::string> ops(char kind, std::initializer_list<int> addresses) {
+    std::vector<std::string> out;
+    for (int a : addresses) out.push_back(kind + std::to_string(a));
+    return out;
+}
+
+const auto kReadOrder = ops('r', {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
+                                  26, 27, 28, 29, 30, 31, 36, 37, 38, 39, 72, 73, 74, 75, 76, 77,
+                                  78, 79, 32, 33, 34, 35, 40, 41, 44, 46, 50, 56, 57, 51, 53, 52,
+                                  59, 60, 54, 55, 58, 100, 101, 70, 71, 80, 81, 82, 83, 84, 85, 86});
+
+std::vector<std::string> writeOrder(bool mac) {
+    std::vector<std::string> out;
+    if (mac) out = ops('w', {10, 11, 12, 13, 14, 15});
+    for (auto& op : ops('w', {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 36,
+                              37, 38, 39, 72, 73, 74, 75, 76, 77, 78, 79, 32, 33, 34, 35, 40, 41,
+                              44, 46, 50, 51, 53, 52, 55, 58, 56, 57, 59, 70, 71, 80, 60, 100, 101,
+                              81, 82, 83, 84, 85, 86, 54}))
+        out.push_back(op);
+    return out;
+}
+
+// A configuration with every field away from its default, every kind of field included.
+ConverterConfig edited(ConverterConfig c) {
+    c.macAddress = "00A0B1C2D3E4";
+    c.ipAddress = "10.0.0.7";
+    c.subnetMask = "255.255.0.0";
+    c.gatewayAddress = "10.0.0.1";
+    c.remoteAddress = "10.0.0.200";
+    c.remotePort = "4001";
+    c.localPort = "65535";
+    c.remoteSubnetMask = "255.255.255.128";
+    c.baudRate = "57600";
+    c.dataFormat = "8E1";
+    c.dataFormatCode = 0xC1;
+    c.rtsCtsFlowControl = 1;
+    c.dtrMode = 1;
+    c.crlfMode = 1;
+    c.workingMode = 1;
+    c.protocol = 1;
+    c.tcpMode = 1;
+    c.networkTimeout = 200;
+    c.keepAliveTimer = 3;
+    c.bufferHandling = 1;
+    c.networkDelay = 1;
+    c.optimizeFor = 1;
+    c.icmpEchoEnabled = 0;
+    c.patternCharEnabled = 1;
+    c.patternChar = "0D";
+    c.snmpReadEnabled = 1;
+    c.snmpWriteEnabled = 0;
+    c.snmpCommunity = "public";
+    c.snmpFilterAddress = "10.0.0.0";
+    c.snmpFilterMask = "255.0.0.0";
+    return c;
+}
+
+class BothTransports : public ::testing::TestWithParam<int> {};
+
+TEST_P(BothTransports, RegisterOrderOnTheWire) {
+    Converter converter;
+    ASSERT_TRUE(converter.ok);
+    auto c = converter.config(GetParam());
+    ASSERT_TRUE(converter.operations->ReadConf(c));
+    auto expected = kReadOrder;
+    expected.push_back("v");
+    EXPECT_EQ(converter.wire(), expected);
+
+    for (int mac : {0, 1}) {
+        converter.log.clear();
+        c.enableMac = mac;
+        ASSERT_TRUE(converter.operations->WriteConf(c));
+        expected = writeOrder(mac);
+        expected.push_back("v");
+        EXPECT_EQ(converter.wire(), expected) << "enableMac " << mac;
+    }
+    EXPECT_EQ(converter.sink.texts(), (std::vector<std::string>{"Done", "Done", "Done"}));
+}
+
+TEST_P(BothTransports, EveryFieldKindTravelsBothWays) {
+    Converter converter;
+    ASSERT_TRUE(converter.ok);
+    const int there = GetParam();
+    const int back = 1 - there;
+    auto c = edited(converter.config(there));
+    c.enableMac = 1;
+    ASSERT_TRUE(converter.operations->WriteConf(c));
+    auto image = converter.memory.snapshot();
+    EXPECT_EQ(image[40], 0xE1); // 57600
+    EXPECT_EQ(image[54], 5);    // Medium
+    EXPECT_EQ(image[56], 30);   // 3 s in tenths
+
+    auto read = converter.config(back);
+    ASSERT_TRUE(converter.operations->ReadConf(read));
+    auto expected = c;
+    expected.accessMode = read.accessMode;
+    expected.enableMac = 0;
+    expected.firmwareVersion = read.firmwareVersion;
+    EXPECT_EQ(read, expected) << configToJson(read);
+}
+
+TEST_P(BothTransports, SilentConverterGivesOneErrorAndChangesNothing) {
+    SerialFaults serialFaults;
+    serialFaults.silent = true;
+    SnmpFaults snmpFaults;
+    snmpFaults.silent = true;
+    Converter converter(serialFaults, snmpFaults);
+    ASSERT_TRUE(converter.ok);
+    auto c = converter.config(GetParam());
+    const auto before = c;
+    EXPECT_FALSE(converter.operations->ReadConf(c));
+    EXPECT_EQ(c, before);
+    ASSERT_EQ(converter.sink.entries.size(), 1u);
+    EXPECT_EQ(converter.sink.entries[0].kind, MessageKind::Error);
+    EXPECT_EQ(converter.sink.entries[0].text,
+              GetParam() == 1
+                  ? "Communication error! Check target IP and Community string!"
+                  : "Communication error! Press Conf key on equipment or check the cable.");
+    EXPECT_EQ(converter.wire().front(), "r10");
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, BothTransports, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param ? "Snmp" : "Serial"; });
+
+TEST(EndToEnd, FailureAtPatternCharKeepsTheFieldsBeforeIt) {
+    SerialFaults faults;
+    faults.silentFrom = 55; // the 55th frame of a read is register 101
+    Converter converter(faults);
+    ASSERT_TRUE(converter.ok);
+    ConverterConfig source = edited(ConverterConfig{});
+    converter.memory.load(registerImage(source));
+
+    auto c = converter.config(0);
+    EXPECT_FALSE(converter.operations->ReadConf(c));
+    EXPECT_EQ(c.macAddress, source.macAddress);
+    EXPECT_EQ(c.remoteSubnetMask, source.remoteSubnetMask);
+    EXPECT_EQ(c.baudRate, "57600");
+    EXPECT_EQ(c.dataFormat, "8E1");
+    EXPECT_EQ(c.workingMode, 1);
+    EXPECT_EQ(c.patternCharEnabled, 1);
+    EXPECT_EQ(c.patternChar, "7E");
+    EXPECT_EQ(c.snmpWriteEnabled, 1);
+    EXPECT_EQ(c.snmpCommunity, "kelvin");
+    EXPECT_EQ(c.firmwareVersion, "Unknown");
+    EXPECT_EQ(converter.wire().back(), "r101");
+}
+
+TEST(EndToEnd, OldFirmwareWarning) {
+    struct Row {
+        std::uint8_t major, minor;
+        bool warns;
+    };
+    for (auto row : {Row{1, 9, true}, Row{2, 0, false}, Row{3, 4, false}, Row{10, 0, false}}) {
+        Converter converter({}, {}, 1, {row.major, row.minor});
+        ASSERT_TRUE(converter.ok);
+        for (int mode : {0, 1}) {
+            converter.sink.entries.clear();
+            auto c = converter.config(mode);
+            ASSERT_TRUE(converter.operations->ReadConf(c));
+            EXPECT_EQ(c.firmwareVersion,
+                      std::to_string(row.major) + "." + std::to_string(row.minor));
+            std::vector<std::string> expected{"Done"};
+            if (row.warns) expected.push_back("The converter uses old fimrware, please update it.");
+            EXPECT_EQ(converter.sink.texts(), expected) << c.firmwareVersion << " mode " << mode;
+        }
+    }
+}
+
+TEST(EndToEnd, UnansweredVersionWarnsInEitherLanguage) {
+    for (int language : {0, 1}) {
+        SerialFaults faults;
+        faults.silentFrom = 65; // every register of the read answered, the version not
+        Converter converter(faults, {}, language);
+        ASSERT_TRUE(converter.ok);
+        auto c = converter.config(0);
+        ASSERT_TRUE(converter.operations->ReadConf(c));
+        EXPECT_EQ(c.firmwareVersion, language == 1 ? "Unknown" : "Ismeretlen");
+        ASSERT_EQ(converter.sink.entries.size(), 2u);
+        EXPECT_EQ(converter.sink.entries[1].text, converter.catalogue.text(Msg::OldFirmware));
+    }
+}
+
+class CliAgainstSimulator : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("varnadex-e2e-" + std::string(::testing::UnitTest::GetInstance()
+                                                 ->current_test_info()
+                                                 ->name()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    int run(Converter& converter, std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        SystemClock clock;
+        CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false,
+                           [&](IMessageSink& sink, const MessageCatalogue& catalogue) {
+                               return std::make_unique<ConverterOperations>(
+                                   devices.port, devices.socket, devices.clock, sink, catalogue);
+                           },
+                           clock};
+        (void)converter;
+        return runCli(args, env);
+    }
+    std::filesystem::path dir;
+    std::ostringstream out, err;
+    Devices devices;
+};
+
+TEST_F(CliAgainstSimulator, RoundTripAndRefusedFile) {
+    Converter converter;
+    ASSERT_TRUE(converter.ok);
+    const auto serial = converter.config(0).comPort;
+    const auto host = converter.config(1).agentHost;
+    converter.memory.load(registerImage(edited(ConverterConfig{})));
+    const std::string saved = (dir / "conf.json").string();
+    ASSERT_EQ(run(converter, {"--port", serial, "read", "--output", saved}), 0) << err.str();
+    const auto before = converter.memory.snapshot();
+    converter.memory.load(registerImage(ConverterConfig{}));
+    ASSERT_EQ(run(converter, {"--host", host, "--enable-mac", "write", saved}), 0) << err.str();
+    EXPECT_EQ(converter.memory.snapshot(), before);
+    ASSERT_EQ(run(converter, {"--host", host, "read"}), 0);
+    std::ifstream in(saved);
+    std::stringstream s;
+    s << in.rdbuf();
+    EXPECT_EQ(out.str(), s.str());
+
+    // A bad address in the file: refused, and nothing reaches the converter.
+    std::string text = s.str();
+    text.replace(text.find("10.0.0.200"), 10, "10.0.0.256");
+    std::ofstream(dir / "bad.json") << text;
+    converter.log.clear();
+    EXPECT_EQ(run(converter, {"--lang", "en", "--port", serial, "write", (dir / "bad.json").string()}),
+              2);
+    EXPECT_NE(err.str().find("Remote Address"), std::string::npos) << err.str();
+    EXPECT_TRUE(converter.log.lines().empty());
+}
+
+TEST_F(CliAgainstSimulator, ExitCodes) {
+    SnmpFaults faults;
+    faults.community = "other";
+    Converter converter({}, faults);
+    ASSERT_TRUE(converter.ok);
+    EXPECT_EQ(run(converter, {"--lang", "en", "--host", converter.config(1).agentHost, "read"}), 1);
+    EXPECT_EQ(err.str(), "Communication error! Check target IP and Community string!\n");
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_EQ(run(converter, {"--lang", "en", "--port", (dir / "nothing").string(), "read"}), 1);
+    EXPECT_EQ(err.str(), "Couldn't open communication port!\n");
+    EXPECT_EQ(run(converter, {"--lang", "hu", "--host", "no-such-host.invalid", "reset"}), 1);
+    EXPECT_EQ(err.str(), "Nem tudok kapcsolódni a távoli eszközhöz (no-such-host.invalid)!\n");
+}
+
+} // namespace
+} // namespace varnadex
