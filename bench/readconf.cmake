@@ -1,0 +1,2 @@
+add_executable(readconf_bench ${CMAKE_CURRENT_LIST_DIR}/readconf_bench.cpp)
+target_link_libraries(readconf_bench PRIVATE varnadex_sim_lib varnadex_core)
