@@ -13,7 +13,9 @@ std::string textLimitMessage(std::size_t limit) {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::size_t utf8Length(std::string_view text) {
     std::size_t n = 0;
@@ -25,8 +27,10 @@ std::size_t utf8Length(std::string_view text) {
 } // namespace
 
 std::optional<std::uint8_t> parseByteField(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     if (text.empty()) return std::nullopt;
     unsigned value = 0;
     for (const char c : text) {
@@ -68,7 +72,9 @@ void onNormalMode(NetworkEnables& e, NetworkChecks checks) {
         onUdpProtocol(e);
 }
 
-void onCommandMode(NetworkEnables& e) { e = NetworkEnables{}; }
+void onCommandMode(NetworkEnables& e) {
+    e = NetworkEnables{};
+}
 
 void onTcpProtocol(NetworkEnables& e, NetworkChecks checks) {
     e.tcpMode = true;

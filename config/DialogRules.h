@@ -15,7 +15,7 @@ namespace varnadex {
 
 // The platform's standard validation texts. They are English whatever the language setting.
 inline constexpr const char* kByteFieldMessage = "Please enter an integer between 0 and 255.";
-std::string rangeMessage(int low, int high);  // "Please enter an integer between %1 and %2."
+std::string rangeMessage(int low, int high);     // "Please enter an integer between %1 and %2."
 std::string textLimitMessage(std::size_t limit); // "Please enter no more than %1 characters."
 
 // A byte field's text: an unsigned decimal number of at most 255, with spaces and tabs
@@ -44,6 +44,13 @@ inline constexpr std::uint8_t kKeepAliveHigh = 10;
 inline constexpr std::size_t kPatternCharLimit = 2;
 inline constexpr std::size_t kSnmpCommunityLimit = 10;
 
+// ---- Serial Port Settings ----------------------------------------------------------------
+
+// The DTR/DSR buttons: set once when the dialog opens, off while `protocol` is UDP/IP.
+inline bool dtrDsrEnabled(int protocol) {
+    return protocol == 0;
+}
+
 // ---- Advanced Settings --------------------------------------------------------------------
 
 // Options that only make sense for TCP/IP are off while `protocol` is non-zero (UDP/IP); the
@@ -59,15 +66,17 @@ struct AdvancedEnables {
 
 AdvancedEnables advancedEnables(int protocol, int patternCharEnabled);
 // The pattern edit after a click on its check box: it follows the box, nothing else.
-inline bool patternEditEnabledAfterClick(bool boxChecked) { return boxChecked; }
+inline bool patternEditEnabledAfterClick(bool boxChecked) {
+    return boxChecked;
+}
 
 // ---- Network Settings ---------------------------------------------------------------------
 
 // Enabled states of the controls the mode buttons change. The buttons of one group are
 // always enabled together.
 struct NetworkEnables {
-    bool protocol = false;         // TCP/IP, UDP/IP
-    bool tcpMode = false;          // Client, Server
+    bool protocol = false; // TCP/IP, UDP/IP
+    bool tcpMode = false;  // Client, Server
     bool remoteAddress = false;
     bool remotePort = false;
     bool localPort = false;

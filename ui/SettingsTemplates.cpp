@@ -1,0 +1,257 @@
+#include "ui/SettingsTemplates.h"
+
+#include "config/DialogRules.h"
+
+namespace varnadex::ui {
+
+namespace {
+
+// Every template follows one frame: OK and Cancel stacked at the top right, 44 units wide and
+// 7 from the edges; one group box from the left margin to 5 units short of the buttons,
+// framing every field. Inside it the labels form a column on the left and the fields start
+// at a common x, so that the rows line up; the Hungarian forms move only what their longer
+// texts push aside.
+constexpr int kButtonWidth = 44;
+
+ControlTemplate okButton(int dialogWidth) {
+    return {kIdOk,
+            ControlKind::DefaultButton,
+            "OK",
+            "OK",
+            {dialogWidth - 7 - kButtonWidth, 7, kButtonWidth, 14}};
+}
+
+ControlTemplate cancelButton(int dialogWidth) {
+    return {kIdCancel,
+            ControlKind::PushButton,
+            "Cancel",
+            "Mégsem",
+            {dialogWidth - 7 - kButtonWidth, 24, kButtonWidth, 14}};
+}
+
+ControlTemplate frame(int dialogWidth, int dialogHeight) {
+    return {-1,
+            ControlKind::GroupBox,
+            "",
+            "",
+            {7, 7, dialogWidth - 7 - kButtonWidth - 5 - 7, dialogHeight - 14}};
+}
+
+ControlTemplate label(const char* en, const char* hu, int buddy, DluRect rect,
+                      DluRect huRect = {}) {
+    return {-1, ControlKind::Label, en, hu, rect, huRect, None, buddy};
+}
+
+ControlTemplate edit(int id, DluRect rect, DluRect huRect = {}, unsigned flags = None,
+                     int textLimit = 0) {
+    return {id, ControlKind::Edit, nullptr, nullptr, rect, huRect, flags, 0, textLimit};
+}
+
+ControlTemplate radio(int id, const char* en, const char* hu, DluRect rect, DluRect huRect = {},
+                      unsigned flags = None) {
+    return {id, ControlKind::RadioButton, en, hu, rect, huRect, flags};
+}
+
+ControlTemplate check(int id, const char* en, const char* hu, DluRect rect, DluRect huRect = {}) {
+    return {id, ControlKind::CheckBox, en, hu, rect, huRect};
+}
+
+ControlTemplate combo(int id, ControlKind kind, DluRect rect) {
+    return {id, kind, nullptr, nullptr, rect};
+}
+
+DialogTemplate makeSerial() {
+    namespace id = serial_ids;
+    constexpr int w = 324, h = 94;
+    return {
+        130,
+        138,
+        "Serial Port Settings",
+        "Soros port beállítások",
+        {0, 0, w, h},
+        {},
+        {
+            frame(w, h),
+            label("Port Speed (b/s)", "Portsebeség (b/s)", id::baudRate, {14, 19, 62, 8}),
+            combo(id::baudRate, ControlKind::ComboEditable, {80, 16, 56, 100}),
+            check(id::rtsCtsFlowControl, "Flow Control (RTS/CTS)", "Torlódáskezelés (RTS/CTS)",
+                  {164, 18, 90, 10}, {146, 18, 104, 10}),
+            label("Data Format", "Adatformátum", id::dataFormat, {14, 37, 62, 8}),
+            combo(id::dataFormat, ControlKind::ComboList, {80, 34, 56, 120}),
+            label("DTR/DSR Signal", "DTR/DSR jelek", id::dtrAlwaysHigh, {14, 54, 62, 8}),
+            radio(id::dtrAlwaysHigh, "Always High", "Mindig magas", {80, 53, 60, 10}, {},
+                  FirstInGroup),
+            radio(id::dtrDependsOnConn, "Depends on Conn State", "Kapcsolódás állapotától függ",
+                  {164, 53, 92, 10}, {146, 53, 108, 10}),
+            // The English label fits one line, so its buttons start after it; the Hungarian
+            // one is two lines and keeps the column.
+            label("Duplicated New Line (ASCII 13, 10)", "Dupla soremelés\n(ASCII 13, 10)",
+                  id::crlfKeep, {14, 71, 112, 8}, {14, 67, 62, 16}),
+            radio(id::crlfKeep, "Keep", "Maradjon", {130, 70, 30, 10}, {80, 70, 60, 10},
+                  FirstInGroup),
+            radio(id::crlfTrim, "Trim Second Character", "Második levágása", {164, 70, 90, 10},
+                  {146, 70, 76, 10}),
+            okButton(w),
+            cancelButton(w),
+        },
+    };
+}
+
+DialogTemplate makeAdvanced() {
+    namespace id = advanced_ids;
+    constexpr int w = 320, h = 135, huW = 342;
+    // Label column: 74 units in English, 88 in Hungarian; fields at 90 and 104.
+    return {
+        133,
+        141,
+        "Advanced Settings",
+        "Finombeállítások",
+        {0, 0, w, h},
+        {0, 0, huW, h},
+        {
+            {-1, ControlKind::GroupBox, "", "", frame(w, h).rect, frame(huW, h).rect},
+            label("Network Timeout (sec)", "Hálózati időtúllépés (mp)", id::networkTimeout,
+                  {14, 17, 74, 8}, {14, 17, 88, 8}),
+            edit(id::networkTimeout, {90, 14, 30, 14}, {104, 14, 30, 14}, DigitsOnly),
+            label("Keep-alive Timer (sec)", "Életjel küldés időköze (mp)", id::keepAliveTimer,
+                  {14, 34, 74, 8}, {14, 34, 88, 8}),
+            edit(id::keepAliveTimer, {90, 31, 30, 14}, {104, 31, 30, 14}),
+            label("(0 - Disable Keep-alive)", "(0 - Nincs életjel küldés)", 0, {126, 34, 80, 8},
+                  {140, 34, 82, 8}),
+            // The longest label of all; its buttons follow it rather than the column.
+            label("Buffer Handling on New Network Connection",
+                  "Puffer kezelése új kapcsolat felépítésekor", id::bufferKeep, {14, 51, 141, 8},
+                  {14, 51, 131, 8}),
+            radio(id::bufferKeep, "Keep Data", "Adatok megtartása", {157, 50, 47, 10},
+                  {148, 50, 75, 10}, FirstInGroup),
+            radio(id::bufferClear, "Clear Buffer", "Puffer törlése", {207, 50, 53, 10},
+                  {226, 50, 57, 10}),
+            label("Network Delay", "Hálózati késleltetés", id::delaySmall, {14, 65, 74, 8},
+                  {14, 65, 88, 8}),
+            radio(id::delaySmall, "Small", "Kicsi", {90, 64, 33, 10}, {104, 64, 30, 10},
+                  FirstInGroup),
+            radio(id::delayMedium, "Medium", "Közepes", {126, 64, 40, 10}, {137, 64, 41, 10}),
+            radio(id::delayHuge, "Huge", "Nagy", {169, 64, 32, 10}, {181, 64, 31, 10}),
+            label("Optimized for", "Optimalizálás", id::optimizeMinimal, {14, 79, 74, 8},
+                  {14, 79, 88, 8}),
+            radio(id::optimizeMinimal, "Minimal Traffic", "Minimális forgalom", {90, 78, 62, 10},
+                  {104, 78, 75, 10}, FirstInGroup),
+            radio(id::optimizeFast, "Fast Packet Forward", "Gyors csomagtovábbítás",
+                  {155, 78, 78, 10}, {182, 78, 94, 10}),
+            check(id::icmpEcho, "Enable ICMP Echo Reply (ping)",
+                  "ICMP Echo Reply (ping) engedélyezése", {14, 92, 114, 10}, {14, 92, 138, 10}),
+            edit(id::patternChar, {102, 107, 20, 14}, {116, 107, 20, 14}, StartsDisabled,
+                 int(kPatternCharLimit)),
+            label("Pattern char (HEX)", "Minta karakter (HEX)", id::patternChar, {14, 110, 74, 8},
+                  {14, 110, 88, 8}),
+            check(id::patternCharEnabled, "", "", {90, 109, 10, 10}, {104, 109, 10, 10}),
+            {kIdOk, ControlKind::DefaultButton, "OK", "OK", okButton(w).rect, okButton(huW).rect},
+            {kIdCancel, ControlKind::PushButton, "Cancel", "Mégsem", cancelButton(w).rect,
+             cancelButton(huW).rect},
+        },
+    };
+}
+
+DialogTemplate makeNetwork() {
+    namespace id = network_ids;
+    constexpr int w = 321, h = 167;
+    // One label column of 76 units in both languages; fields at 94, the two ports' labels
+    // at 168 and their edits at 213.
+    return {
+        132,
+        140,
+        "Network Settings",
+        "Hálózati beállítások",
+        {0, 0, w, h},
+        {},
+        {
+            frame(w, h),
+            label("MAC Address", "MAC azonosító", id::macAddress, {14, 17, 76, 8}),
+            edit(id::macAddress, {94, 14, 66, 14}, {}, StartsDisabled),
+            label("Working Mode", "Működési mód", id::normalMode, {14, 33, 76, 8}),
+            radio(id::normalMode, "Normal", "Normál", {94, 32, 40, 10}, {}, FirstInGroup),
+            radio(id::commandMode, "Command", "Parancs", {140, 32, 50, 10}),
+            label("Protocol", "Protokoll", id::tcpProtocol, {14, 46, 76, 8}),
+            radio(id::tcpProtocol, "TCP/IP", "TCP/IP", {94, 45, 40, 10}, {}, FirstInGroup),
+            radio(id::udpProtocol, "UDP/IP", "UDP/IP", {140, 45, 50, 10}),
+            label("TCP Mode", "TCP mód", id::clientMode, {14, 59, 76, 8}),
+            radio(id::clientMode, "Client", "Kliens", {94, 58, 40, 10}, {}, FirstInGroup),
+            radio(id::serverMode, "Server", "Szerver", {140, 58, 50, 10}),
+            label("IP Address", "IP cím", id::ipAddress, {14, 76, 76, 8}),
+            edit(id::ipAddress, {94, 73, 66, 14}),
+            label("Local Port", "Helyi port", id::localPort, {168, 76, 42, 8}),
+            edit(id::localPort, {213, 73, 36, 14}, {}, StartsDisabled),
+            label("Subnet Mask", "Alhálózati maszk", id::subnetMask, {14, 93, 76, 8}),
+            edit(id::subnetMask, {94, 90, 66, 14}),
+            label("Gateway IP Address", "Átjáró IP címe", id::gatewayAddress, {14, 110, 76, 8}),
+            edit(id::gatewayAddress, {94, 107, 66, 14}),
+            label("Remote Address", "Távoli eszköz IP címe", id::remoteAddress, {14, 127, 76, 8}),
+            edit(id::remoteAddress, {94, 124, 66, 14}),
+            label("Remote Port", "Távoli port", id::remotePort, {168, 127, 42, 8}),
+            edit(id::remotePort, {213, 124, 36, 14}),
+            label("Remote Subnet Mask", "Távoli alhálózati maszk", id::remoteSubnetMask,
+                  {14, 144, 76, 8}),
+            edit(id::remoteSubnetMask, {94, 141, 66, 14}, {}, StartsDisabled),
+            okButton(w),
+            cancelButton(w),
+        },
+    };
+}
+
+DialogTemplate makeRemoteConfig() {
+    namespace id = remote_ids;
+    constexpr int w = 245, h = 130;
+    // Here OK and Cancel come first in the tab order, and the check boxes before the
+    // community edit that stands between them on screen.
+    return {
+        134,
+        139,
+        "Remote Config Settings",
+        "Távoli hozzáférés beállítások",
+        {0, 0, w, h},
+        {},
+        {
+            frame(w, h),
+            okButton(w),
+            cancelButton(w),
+            check(id::readEnabled, "Enable Read Config (SNMP Get)",
+                  "Távoli olvasás engedélyezése (SNMP Get)", {14, 28, 150, 10}),
+            check(id::writeEnabled, "Enable Write Config (SNMP Set)",
+                  "Távoli írás engedélyezése (SNMP Set)", {14, 62, 150, 10}),
+            edit(id::community, {112, 42, 66, 14}, {}, None, int(kSnmpCommunityLimit)),
+            label("Community String (Password)", "Community (Jelszó)", id::community,
+                  {14, 45, 96, 8}),
+            edit(id::filterAddress, {112, 90, 66, 14}),
+            edit(id::filterMask, {112, 106, 66, 14}),
+            label("Network IP Address", "Hálózat IP címe", id::filterAddress, {14, 93, 96, 8}),
+            label("Network Mask", "Hálózati maszk", id::filterMask, {14, 109, 96, 8}),
+            label("Filter Settings:", "Szűrés beállítása:", 0, {14, 78, 96, 8}),
+            label("Remote configuration is based on SNMP v1.0",
+                  "Távoli hozzáférés az SNMP v1.0-ra alapozva működik", 0, {14, 15, 171, 8}),
+        },
+    };
+}
+
+} // namespace
+
+const DialogTemplate& serialSettingsTemplate() {
+    static const DialogTemplate t = makeSerial();
+    return t;
+}
+
+const DialogTemplate& advancedSettingsTemplate() {
+    static const DialogTemplate t = makeAdvanced();
+    return t;
+}
+
+const DialogTemplate& networkSettingsTemplate() {
+    static const DialogTemplate t = makeNetwork();
+    return t;
+}
+
+const DialogTemplate& remoteConfigTemplate() {
+    static const DialogTemplate t = makeRemoteConfig();
+    return t;
+}
+
+} // namespace varnadex::ui
