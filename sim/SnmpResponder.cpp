@@ -2,6 +2,7 @@
 
 #include "snmp/BerReader.h"
 #include "snmp/SnmpCodec.h"
+#include "snmp/SnmpMessage.h"
 
 #include <algorithm>
 #include <string>
@@ -25,35 +26,10 @@ struct Request {
 };
 
 std::optional<Request> parse(std::span<const std::uint8_t> datagram) {
-    constexpr auto rules = BerRules::Lenient;
-    BerReader top(datagram, rules);
-    auto message = top.next(ber::kSequence);
-    if (!message || !top.atEnd()) return std::nullopt;
-    BerReader m = top.inside(*message);
-    auto version = m.next(ber::kInteger);
-    auto community = m.next(ber::kOctetString);
-    auto pdu = m.next();
-    if (!version || !community || !pdu || !m.atEnd()) return std::nullopt;
-    if (berInteger(version->content, rules) != 0) return std::nullopt; // SNMP v1 only
-
-    BerReader p = m.inside(*pdu);
-    auto requestId = p.next(ber::kInteger);
-    auto errorStatus = p.next(ber::kInteger);
-    auto errorIndex = p.next(ber::kInteger);
-    auto bindings = p.next(ber::kSequence);
-    if (!requestId || !errorStatus || !errorIndex || !bindings || !p.atEnd()) return std::nullopt;
-    auto id = berInteger(requestId->content, rules);
-    if (!id) return std::nullopt;
-
-    // The converter's objects take one binding per request.
-    BerReader list = p.inside(*bindings);
-    auto binding = list.next(ber::kSequence);
-    if (!binding || !list.atEnd()) return std::nullopt;
-    BerReader b = list.inside(*binding);
-    auto oid = b.next(ber::kObjectIdentifier);
-    auto value = b.next();
-    if (!oid || !value || !b.atEnd()) return std::nullopt;
-    return Request{*id, pdu->tag, community->content, oid->content, *value, bindings->content};
+    auto m = decodeSnmpMessage(datagram, BerRules::Lenient);
+    // SNMP v1 only, and the converter's objects take one binding per request.
+    if (!m || m->version != 0 || m->bindingCount != 1) return std::nullopt;
+    return Request{m->requestId, m->pduTag, m->community, m->oid, m->value, m->bindingsContent};
 }
 
 Target targetOf(std::span<const std::uint8_t> oid, std::uint8_t& reg) {

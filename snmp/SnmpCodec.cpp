@@ -1,6 +1,7 @@
 #include "snmp/SnmpCodec.h"
 
 #include "snmp/BerReader.h"
+#include "snmp/SnmpMessage.h"
 
 #include <algorithm>
 
@@ -53,70 +54,10 @@ void openConstructed(std::vector<std::uint8_t>& out, std::uint8_t tag, std::size
 
 // --- standard BER framing --------------------------------------------------------------------
 
-struct StandardResponse {
-    std::int32_t version = 0;
-    std::uint8_t pduTag = 0;
-    std::int32_t requestId = 0;
-    std::int32_t errorStatus = 0;
-    std::size_t bindings = 0;
-    std::span<const std::uint8_t> oid; // of the first binding
-    BerElement value;                  // of the first binding
-};
-
-// The datagram as a strictly encoded SNMP message, or nothing when it is not one. The
-// converter's own framing never passes (its one-byte long-form lengths are not the shortest
-// form), so every datagram is judged by exactly one of the two rules.
-std::optional<StandardResponse> decodeStandard(std::span<const std::uint8_t> datagram) {
-    constexpr auto rules = BerRules::Strict;
-    BerReader top(datagram, rules);
-    auto message = top.next(ber::kSequence);
-    if (!message || !top.atEnd()) return std::nullopt;
-
-    StandardResponse out;
-    BerReader m = top.inside(*message);
-    auto version = m.next(ber::kInteger);
-    auto community = m.next(ber::kOctetString);
-    auto pdu = m.next();
-    if (!version || !community || !pdu || !m.atEnd()) return std::nullopt;
-    // A PDU is context-specific and constructed.
-    if ((pdu->tag & 0xE0) != 0xA0) return std::nullopt;
-    auto v = berInteger(version->content, rules);
-    if (!v) return std::nullopt;
-    out.version = *v;
-    out.pduTag = pdu->tag;
-
-    BerReader p = m.inside(*pdu);
-    auto requestId = p.next(ber::kInteger);
-    auto errorStatus = p.next(ber::kInteger);
-    auto errorIndex = p.next(ber::kInteger);
-    auto bindings = p.next(ber::kSequence);
-    if (!requestId || !errorStatus || !errorIndex || !bindings || !p.atEnd()) return std::nullopt;
-    auto id = berInteger(requestId->content, rules);
-    auto status = berInteger(errorStatus->content, rules);
-    if (!id || !status || !berInteger(errorIndex->content, rules)) return std::nullopt;
-    out.requestId = *id;
-    out.errorStatus = *status;
-
-    BerReader list = p.inside(*bindings);
-    while (!list.atEnd()) {
-        auto binding = list.next(ber::kSequence);
-        if (!binding) return std::nullopt;
-        BerReader b = list.inside(*binding);
-        auto oid = b.next(ber::kObjectIdentifier);
-        auto value = b.next();
-        if (!oid || !value || !b.atEnd()) return std::nullopt;
-        if (out.bindings++ == 0) {
-            out.oid = oid->content;
-            out.value = *value;
-        }
-    }
-    return out;
-}
-
-std::optional<SnmpResult> judgeStandard(const StandardResponse& r, RequestKind kind,
+std::optional<SnmpResult> judgeStandard(const SnmpMessage& r, RequestKind kind,
                                         std::uint8_t id, std::uint8_t reg, std::uint8_t value) {
     if (r.version != 0 || r.pduTag != ber::kGetResponse || r.requestId != id ||
-        r.errorStatus != 0 || r.bindings != 1) {
+        r.errorStatus != 0 || r.bindingCount != 1) {
         return std::nullopt;
     }
     if (isRegisterKind(kind) && reg > kMaxSnmpRegister) return std::nullopt;
@@ -240,7 +181,10 @@ std::optional<SnmpResult> ReadResponse(RequestKind kind, std::span<const std::ui
                                        std::size_t n, std::uint8_t id, std::uint8_t reg,
                                        std::uint8_t value) {
     if (datagram.empty() || datagram.size() > kSnmpBufferSize) return std::nullopt;
-    if (auto standard = decodeStandard(datagram)) {
+    // A strictly encoded message is judged as a standard answer. The converter's own framing
+    // never passes as strict (its one-byte long-form lengths are not the shortest form), so
+    // every datagram is judged by exactly one of the two rules.
+    if (auto standard = decodeSnmpMessage(datagram, BerRules::Strict)) {
         return judgeStandard(*standard, kind, id, reg, value);
     }
     return judgeFixed(datagram, kind, n, id, value);
