@@ -10,7 +10,8 @@ target_compile_definitions(snmp_fuzz_corpus_test PRIVATE
 # tree; the kept corpus in the source tree is only read.
 if(VARNADEX_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_executable(snmp_response_fuzz fuzz/snmp_response_fuzz.cpp fuzz/SnmpFuzz.cpp
-        ${CMAKE_SOURCE_DIR}/snmp/SnmpCodec.cpp ${CMAKE_SOURCE_DIR}/snmp/BerReader.cpp)
+        ${CMAKE_SOURCE_DIR}/snmp/SnmpCodec.cpp ${CMAKE_SOURCE_DIR}/snmp/SnmpMessage.cpp
+        ${CMAKE_SOURCE_DIR}/snmp/BerReader.cpp)
     target_compile_options(snmp_response_fuzz PRIVATE -fsanitize=fuzzer)
     target_link_options(snmp_response_fuzz PRIVATE -fsanitize=fuzzer)
     set(snmp_fuzz_work ${CMAKE_CURRENT_BINARY_DIR}/snmp_fuzz_work)
