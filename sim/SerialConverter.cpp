@@ -31,8 +31,12 @@ std::string decimal(std::uint8_t b) {
 
 } // namespace
 
-SerialConverter::SerialConverter(RegisterMemory& memory, SimLog& log, SerialFaults faults)
-    : memory_(memory), log_(log), faults_(faults) {}
+SerialConverter::SerialConverter(RegisterMemory& memory, SimLog& log, SerialFaults faults,
+                                 BootFaults bootFaults)
+    : memory_(memory), log_(log), faults_(faults), bootFaults_(bootFaults),
+      loader_(log, bootFaults) {
+    if (bootFaults_.startInLoader) loader_.enter();
+}
 
 SerialConverter::~SerialConverter() {
     stop();
@@ -118,9 +122,20 @@ void SerialConverter::endLeadIn() {
     leadInRun_ = 0;
 }
 
-// The configuration mode's frame parser. A bootloader, entered through the restart request,
-// would take the bytes here instead while it runs.
+void SerialConverter::feedLoader(TimePoint now) {
+    std::size_t used = 0;
+    while (used < pending_.size() && loader_.active() && !stopping_) {
+        if (auto reply = loader_.take(pending_[used], arrivals_[used]))
+            answer(reply->bytes, reply->at);
+        ++used;
+    }
+    consume(used);
+    if (auto verdict = loader_.idle(now)) answer(verdict->bytes, verdict->at);
+}
+
+// The configuration firmware's frame parser; the loader takes the bytes instead while it runs.
 void SerialConverter::process(TimePoint now) {
+    if (loader_.active()) feedLoader(now);
     while (!pending_.empty() && !stopping_) {
         const auto command = decodeCommand(pending_);
         if (!command) {
@@ -196,13 +211,17 @@ void SerialConverter::handle(const DecodedCommand& c, TimePoint arrived) {
         // After 255 in register 255 the restart starts the firmware loader; the restart frame
         // of the RESET button restarts the converter as it is.
         log_.add(restartRequested_ ? "serial restart-request" : "serial restart");
+        if (restartRequested_)
+            loader_.enter(); // the bytes after this reply are the loader's
+        else
+            reply.assign(bootFaults_.resetReply.begin(), bootFaults_.resetReply.end());
         restartRequested_ = false;
         break;
     default:
         return;
     }
     if (!answers) return;
-    if (faults_.notO) reply[0] = kNotAccepted;
+    if (faults_.notO && !reply.empty()) reply[0] = kNotAccepted;
     if (faults_.extra) reply.insert(reply.end(), kExtraTail.begin(), kExtraTail.end());
     answer(std::move(reply), arrived);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/SerialFrames.h"
+#include "sim/Bootloader.h"
 #include "sim/RegisterMemory.h"
 #include "sim/SerialFaults.h"
 #include "sim/SerialLine.h"
@@ -22,11 +23,14 @@ namespace varnadex::sim {
 //   serial restart-request | serial bad-checksum read A C | serial bad-checksum write A V C
 //   serial unknown B | serial incomplete B...
 // (numbers in decimal; "leadin" carries its count when the run of 'X' was not six long).
+// The restart request (255 written to register 255, then "XXXR") starts the firmware loader,
+// which takes the bytes from then on and logs its own lines (sim/Bootloader.h).
 class SerialConverter {
 public:
     using SteadyClock = std::chrono::steady_clock;
 
-    SerialConverter(RegisterMemory& memory, SimLog& log, SerialFaults faults = {});
+    SerialConverter(RegisterMemory& memory, SimLog& log, SerialFaults faults = {},
+                    BootFaults bootFaults = {});
     SerialConverter(const SerialConverter&) = delete;
     SerialConverter& operator=(const SerialConverter&) = delete;
     ~SerialConverter();
@@ -48,6 +52,12 @@ public:
     // something other than a symbolic link, or cannot be made.
     bool keepLink(const std::string& path);
 
+    // The firmware loader runs instead of the configuration firmware.
+    bool inLoader() const { return loader_.active(); }
+    // What the loader received after its latest 'S', and how many images it has judged.
+    std::vector<std::uint8_t> receivedImage() const { return loader_.image(); }
+    int imagesJudged() const { return loader_.imagesJudged(); }
+
 private:
     using TimePoint = SteadyClock::time_point;
 
@@ -60,15 +70,18 @@ private:
     bool silentNow() const;
     bool waitUntil(TimePoint when);
     void consume(std::size_t count);
+    void feedLoader(TimePoint now);
 
     RegisterMemory& memory_;
     SimLog& log_;
     const SerialFaults faults_;
+    const BootFaults bootFaults_;
     SerialLine line_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
     std::string linkPath_;
     bool requestPacing_ = false;
+    Bootloader loader_;
     std::uint8_t versionMajor_ = 2;
     std::uint8_t versionMinor_ = 5;
 

@@ -6,6 +6,7 @@
 // It then runs until SIGINT or SIGTERM.
 
 #include "config/FieldText.h"
+#include "sim/BootFaults.h"
 #include "sim/RegisterMemory.h"
 #include "sim/SerialConverter.h"
 #include "sim/SnmpAgent.h"
@@ -33,7 +34,13 @@ const char kUsage[] =
     "  --fault NAME[=N]       misbehave; repeatable. Serial: silent, silent-from=N, not-o,\n"
     "                         split=MS, extra, stale, slow=MS. SNMP: snmp-silent,\n"
     "                         snmp-answer-attempt=N, snmp-late[=MS], snmp-wrong-id,\n"
-    "                         snmp-error-status, snmp-short-form, snmp-oversized\n"
+    "                         snmp-error-status, snmp-short-form, snmp-oversized.\n"
+    "                         Restart and firmware loader: reset-reply=TEXT (the answer to\n"
+    "                         RESET), boot (start in the loader), boot-v=HEX (the answer to\n"
+    "                         'V'), boot-v-one-byte, boot-v-silent, boot-checkpoint-e=N,\n"
+    "                         boot-final=TEXT|none (the verdict on an image; 'O' otherwise),\n"
+    "                         boot-image-size=N (judge the image after N bytes, not after\n"
+    "                         1.5 s of quiet)\n"
     "  --log FILE             write one line per frame or request to FILE ('-': stdout)\n"
     "  --snmp ADDR:PORT       where the SNMP agent listens (port 0: any free port)\n"
     "  --snmp-community TEXT  the community the SNMP agent accepts\n"
@@ -45,6 +52,7 @@ struct Options {
     std::string link;
     std::string logFile;
     SerialFaults serialFaults;
+    BootFaults bootFaults;
     std::vector<std::string> otherFaults; // not the serial side's: the SNMP agent's
     std::string snmpAddress = "127.0.0.1";
     std::uint16_t snmpPort = 0;
@@ -104,7 +112,9 @@ int parse(int argc, char** argv, Options& o) {
                 o.snmpAddress = value.substr(0, colon);
                 o.snmpPort = *port;
             } else {
-                switch (applySerialFault(value, o.serialFaults)) {
+                FaultParse parsed = applySerialFault(value, o.serialFaults);
+                if (parsed == FaultParse::UnknownName) parsed = applyBootFault(value, o.bootFaults);
+                switch (parsed) {
                 case FaultParse::Applied:
                     break;
                 case FaultParse::BadValue:
@@ -145,7 +155,7 @@ int main(int argc, char** argv) {
     }
 
     RegisterMemory memory;
-    SerialConverter serial(memory, log, options.serialFaults);
+    SerialConverter serial(memory, log, options.serialFaults, options.bootFaults);
     if (!serial.start()) {
         std::fprintf(stderr, "varnadex-sim: no pseudo-terminal to be had\n");
         return 1;

@@ -47,11 +47,6 @@ TEST(SimSerial, AnswersAndLogsEveryKindOfFrame) {
          {"serial bad-checksum write 44 1 0"}},
         {"version", {0x23}, {'O', 'K', 2, 5}, {"serial version"}},
         {"restart", {'X', 'X', 'X', 'X', 'X', 'R'}, {'O', 'K'}, {"serial restart"}},
-        {"restart request, part 1",
-         {0x44, 0x00, 0xFF, 0x00, 0xFF, 0xFE},
-         {'O', 'K'},
-         {"serial write 255 255"}},
-        {"restart request, part 2", {'X', 'X', 'X', 'R'}, {'O', 'K'}, {"serial restart-request"}},
         {"lead-in, then a read",
          {'X', 'X', 'X', 'X', 'X', 'X', 0x64, 0x00, 0x01, 0x01},
          {'O', 'K', 0x00},
@@ -63,6 +58,12 @@ TEST(SimSerial, AnswersAndLogsEveryKindOfFrame) {
         {"unknown byte", {'V'}, {}, {"serial unknown 86"}},
         {"'R' alone", {'R'}, {}, {"serial unknown 82"}},
         {"frame cut short", {0x64, 0x00}, {}, {"serial incomplete 100 0"}},
+        // Last: the restart request hands the line to the firmware loader.
+        {"restart request, part 1",
+         {0x44, 0x00, 0xFF, 0x00, 0xFF, 0xFE},
+         {'O', 'K'},
+         {"serial write 255 255"}},
+        {"restart request, part 2", {'X', 'X', 'X', 'R'}, {'O', 'K'}, {"serial restart-request"}},
     };
     for (const auto& r : rows) {
         sim.log.clear();
