@@ -6,10 +6,11 @@
 namespace varnadex {
 
 ConverterOperations::ConverterOperations(ISerialPort& port, IDatagramSocket& socket,
-                                         IClock& clock, IMessageSink& sink,
-                                         const MessageCatalogue& catalogue)
+                                         IClock& clock, IFirmwareFile& firmwareFile,
+                                         IMessageSink& sink, const MessageCatalogue& catalogue)
     : sink_(sink), serial_(port, clock, sink, catalogue), snmp_(socket, clock, catalogue),
-      procedures_(sink, catalogue), reset_(serial_, snmp_, sink, catalogue) {}
+      procedures_(sink, catalogue), reset_(serial_, snmp_, sink, catalogue),
+      firmware_(serial_, firmwareFile, clock, sink, catalogue) {}
 
 template <class Procedure>
 bool ConverterOperations::withConnection(ConverterConfig& config, Procedure run) {
@@ -36,11 +37,20 @@ bool ConverterOperations::WriteConf(ConverterConfig& config) {
 
 bool ConverterOperations::Reset(ConverterConfig& config) { return reset_.OnReset(config); }
 
-bool ConverterOperations::FirmwareStart(ConverterConfig&, const std::string&) { return false; }
-bool ConverterOperations::FirmwareTick() { return false; }
-void ConverterOperations::FirmwareAbort() {}
-bool ConverterOperations::firmwareRunning() const { return false; }
-FirmwareProgress ConverterOperations::firmwareProgress() const { return {}; }
-bool ConverterOperations::firmwareSucceeded() const { return false; }
+// The download always goes over the serial link, whatever the access mode shows.
+bool ConverterOperations::FirmwareStart(ConverterConfig& config, const std::string& path) {
+    return firmware_.Start(config.comPort, path);
+}
+
+bool ConverterOperations::FirmwareTick() { return firmware_.Tick(); }
+void ConverterOperations::FirmwareAbort() { firmware_.Abort(); }
+bool ConverterOperations::firmwareRunning() const { return firmware_.running(); }
+
+FirmwareProgress ConverterOperations::firmwareProgress() const {
+    return {firmware_.progressMaximum(), firmware_.progressValue(), firmware_.imageBytesSent(),
+            firmware_.imageBytes()};
+}
+
+bool ConverterOperations::firmwareSucceeded() const { return firmware_.succeeded(); }
 
 } // namespace varnadex

@@ -3,6 +3,7 @@
 #include "app/Operations.h"
 #include "config/ConfigProcedures.h"
 #include "maintenance/DeviceReset.h"
+#include "maintenance/FirmwareUpgrade.h"
 #include "serial/SerialLink.h"
 #include "snmp/SnmpSocket.h"
 
@@ -10,13 +11,15 @@ namespace varnadex {
 
 class ISerialPort;
 class IDatagramSocket;
+class IFirmwareFile;
 
 // The window's and the CLI's operations over a serial port and a datagram socket handed in
 // by the caller: the real ones in the programs, a pty and loopback in the tests.
 class ConverterOperations : public IOperations {
 public:
     ConverterOperations(ISerialPort& port, IDatagramSocket& socket, IClock& clock,
-                        IMessageSink& sink, const MessageCatalogue& catalogue);
+                        IFirmwareFile& firmwareFile, IMessageSink& sink,
+                        const MessageCatalogue& catalogue);
 
     bool ReadConf(ConverterConfig& config) override;
     bool WriteConf(ConverterConfig& config) override;
@@ -40,6 +43,7 @@ private:
     CSnmpSocket snmp_;
     ConfigProcedures procedures_;
     DeviceReset reset_;
+    FirmwareUpgrade firmware_;
 };
 
 } // namespace varnadex

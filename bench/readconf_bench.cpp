@@ -4,6 +4,7 @@
 // transaction). Prints medians of several runs.
 
 #include "app/ConverterOperations.h"
+#include "maintenance/FirmwareFile.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixUdpSocket.h"
 #include "platform/SystemClock.h"
@@ -47,10 +48,11 @@ int main(int argc, char** argv) {
     PosixSerialPort port;
     PosixUdpSocket socket;
     SystemClock clock;
+    FirmwareFile file;
     MessageCatalogue catalogue;
     catalogue.fill(1);
     NullSink sink;
-    ConverterOperations operations(port, socket, clock, sink, catalogue);
+    ConverterOperations operations(port, socket, clock, file, sink, catalogue);
 
     for (int mode : {0, 1}) {
         std::vector<double> times;

@@ -1,4 +1,5 @@
 #include "app/ConverterOperations.h"
+#include "maintenance/FirmwareFile.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixUdpSocket.h"
 #include "platform/SystemClock.h"
@@ -12,12 +13,13 @@ struct PosixDevices {
     PosixSerialPort port;
     PosixUdpSocket socket;
     SystemClock clock;
+    FirmwareFile firmwareFile;
 };
 
 class PosixOperations : private PosixDevices, public ConverterOperations {
 public:
     PosixOperations(IMessageSink& sink, const MessageCatalogue& catalogue)
-        : ConverterOperations(port, socket, clock, sink, catalogue) {}
+        : ConverterOperations(port, socket, clock, firmwareFile, sink, catalogue) {}
 };
 
 } // namespace

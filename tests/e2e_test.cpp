@@ -2,6 +2,7 @@
 // UDP socket, against the simulator running in this process.
 
 #include "app/ConverterOperations.h"
+#include "maintenance/FirmwareFile.h"
 #include "cli/CliApp.h"
 #include "cli/ConfigJson.h"
 #include "config/RegisterMap.h"
@@ -35,6 +36,7 @@ struct Devices {
     PosixSerialPort port;
     PosixUdpSocket socket;
     SystemClock clock;
+    FirmwareFile file;
 };
 
 // A simulated converter on both transports, and the operations pointed at it.
@@ -50,7 +52,7 @@ public:
                           static_cast<std::uint8_t>(version.second));
         ok = serial_.start() && agent_.start("127.0.0.1", 0);
         operations = std::make_unique<ConverterOperations>(devices_.port, devices_.socket,
-                                                           devices_.clock, sink, catalogue);
+                                                           devices_.clock, devices_.file, sink, catalogue);
     }
     ~Converter() {
         operations.reset();
@@ -295,7 +297,7 @@ protected:
         CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false,
                            [&](IMessageSink& sink, const MessageCatalogue& catalogue) {
                                return std::make_unique<ConverterOperations>(
-                                   devices.port, devices.socket, devices.clock, sink, catalogue);
+                                   devices.port, devices.socket, devices.clock, devices.file, sink, catalogue);
                            },
                            clock};
         (void)converter;
