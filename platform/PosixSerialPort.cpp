@@ -163,4 +163,17 @@ void PosixSerialPort::discardInput() {
     if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
 }
 
+// tcdrain() would do, but it waits without bound on a port whose far end has stopped
+// taking data; the output queue is watched against a deadline instead.
+void PosixSerialPort::drainOutput(Micros limit) {
+    if (fd_ < 0) return;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int queued = 0;
+    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+        // A character takes 1.04 ms at 9600 b/s.
+        ::usleep(2000);
+    }
+}
+
 } // namespace varnadex

@@ -25,6 +25,7 @@ public:
     bool write(std::span<const std::uint8_t> bytes) override;
     int read(std::span<std::uint8_t> buffer, Micros timeout) override;
     void discardInput() override;
+    void drainOutput(Micros limit) override;
 
 private:
     int fd_ = -1;

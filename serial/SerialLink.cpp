@@ -47,6 +47,9 @@ void CSerialLink::discardInput() {
 }
 
 int CSerialLink::readReply(std::size_t needed, std::size_t limit) {
+    // The reply's time-out starts once the converter has everything that was written: after
+    // a slice of firmware that is up to a second after the writes returned.
+    if (port_.isOpen()) port_.drainOutput(kDrainOutputLimit);
     return readInto(needed, needed, limit, false);
 }
 

@@ -34,6 +34,10 @@ inline constexpr Micros kReplyQuietTime{3125};
 // to 16 ms, and that rest would otherwise be read as the start of the next reply.
 inline constexpr Micros kPartialReplyQuietTime{30'000};
 
+// The longest wait for written bytes to leave the port before a raw reply is read: a tick's
+// slice of 1001 bytes takes 1.04 s at 9600 b/s.
+inline constexpr Micros kDrainOutputLimit{1500000};
+
 // The drain on open reads until the port has been silent for a whole read time-out; a port
 // that never falls silent would keep it reading for ever, so it gives up after this long and
 // leaves the rest to the discard before each frame.

@@ -31,6 +31,11 @@ public:
     virtual int read(std::span<std::uint8_t> buffer, Micros timeout) = 0;
     // Throws away what has arrived and not been read.
     virtual void discardInput() = 0;
+    // Waits, at most `limit`, until what was written has left the port. A write returns once
+    // the driver holds the bytes, and a real UART may still need a second for a slice of
+    // firmware: a reply is only worth waiting for once the converter has had it all. Ports
+    // that send as they write have nothing to wait for.
+    virtual void drainOutput(Micros limit) { (void)limit; }
 };
 
 } // namespace varnadex

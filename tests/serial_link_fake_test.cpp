@@ -253,6 +253,11 @@ TEST(SerialRawExchange, NeededAndLimitShapeTheRead) {
     // A checkpoint read with nothing to say.
     EXPECT_EQ(f.link.readReply(), 0);
     EXPECT_TRUE(f.link.reply().empty());
+    // Every raw read first lets what was written leave the port, so that its time-out does
+    // not run out while a slice of firmware is still on its way to the converter.
+    const auto& e = f.port.events;
+    EXPECT_EQ(std::count(e.begin(), e.end(), "drain"), 3);
+    EXPECT_EQ(e.back(), "drain");
 }
 
 } // namespace

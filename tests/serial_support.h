@@ -93,6 +93,7 @@ public:
         if (next->bytes.empty()) line_.erase(next);
         return static_cast<int>(n);
     }
+    void drainOutput(Micros) override { events.push_back("drain"); }
     void discardInput() override {
         sync();
         events.push_back("discard");
