@@ -13,6 +13,7 @@
 #include "sim/SerialConverter.h"
 #include "sim/SimLog.h"
 #include "sim/SnmpAgent.h"
+#include "support/FakeClock.h"
 #include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +44,9 @@ struct Devices {
 class Converter {
 public:
     explicit Converter(SerialFaults serialFaults = {}, SnmpFaults snmpFaults = {},
-                       int language = 1, std::pair<int, int> version = {2, 2})
-        : serial_(memory, log, serialFaults), agent_(memory, log, snmpFaults) {
+                       int language = 1, std::pair<int, int> version = {2, 2},
+                       sim::BootFaults bootFaults = {})
+        : serial_(memory, log, serialFaults, bootFaults), agent_(memory, log, snmpFaults) {
         catalogue.fill(language);
         serial_.setVersion(static_cast<std::uint8_t>(version.first),
                            static_cast<std::uint8_t>(version.second));
@@ -83,6 +85,8 @@ public:
         }
         return out;
     }
+
+    std::vector<std::uint8_t> receivedImage() const { return serial_.receivedImage(); }
 
     RegisterMemory memory;
     SimLog log;
@@ -293,7 +297,7 @@ protected:
     int run(Converter& converter, std::vector<std::string> args) {
         out.str("");
         err.str("");
-        SystemClock clock;
+        test::FakeClock clock; // the ticks follow one another at once
         CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false,
                            [&](IMessageSink& sink, const MessageCatalogue& catalogue) {
                                return std::make_unique<ConverterOperations>(
@@ -349,6 +353,36 @@ TEST_F(CliAgainstSimulator, ExitCodes) {
     EXPECT_EQ(err.str(), "Couldn't open communication port!\n");
     EXPECT_EQ(run(converter, {"--lang", "hu", "--host", "no-such-host.invalid", "reset"}), 1);
     EXPECT_EQ(err.str(), "Nem tudok kapcsolódni a távoli eszközhöz (no-such-host.invalid)!\n");
+}
+
+TEST_F(CliAgainstSimulator, FirmwareDownload) {
+    std::string file(18, 'H'); // the header, never sent
+    for (int i = 0; i < 3000; ++i) file += static_cast<char>(i * 7 + i / 256);
+    const auto path = (dir / "image.qfw").string();
+    std::ofstream(path, std::ios::binary) << file;
+    const std::vector<std::uint8_t> image(file.begin() + 18, file.end());
+
+    for (const char* verdict : {"O", "CE"}) {
+        sim::BootFaults faults;
+        faults.startInLoader = true;
+        faults.imageSize = image.size();
+        faults.finalReply = verdict;
+        Converter converter({}, {}, 1, {2, 2}, faults);
+        ASSERT_TRUE(converter.ok);
+        const int code = run(converter, {"--lang", "en", "--port", converter.config(0).comPort,
+                                         "firmware", path});
+        EXPECT_EQ(converter.receivedImage(), image);
+        if (std::string(verdict) == "O") {
+            EXPECT_EQ(code, 0) << err.str();
+            EXPECT_NE(err.str().find("firmware: 3000/3000 bytes (100%)"), std::string::npos)
+                << err.str();
+            EXPECT_NE(err.str().find("Firmware download was successfull\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(code, 1);
+            EXPECT_NE(err.str().find("Download error! Restart converter and try again!"),
+                      std::string::npos);
+        }
+    }
 }
 
 } // namespace
