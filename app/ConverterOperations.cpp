@@ -5,9 +5,9 @@
 
 namespace varnadex {
 
-ConverterOperations::ConverterOperations(ISerialPort& port, IDatagramSocket& socket,
-                                         IClock& clock, IFirmwareFile& firmwareFile,
-                                         IMessageSink& sink, const MessageCatalogue& catalogue)
+ConverterOperations::ConverterOperations(ISerialPort& port, IDatagramSocket& socket, IClock& clock,
+                                         IFirmwareFile& firmwareFile, IMessageSink& sink,
+                                         const MessageCatalogue& catalogue)
     : sink_(sink), serial_(port, clock, sink, catalogue), snmp_(socket, clock, catalogue),
       procedures_(sink, catalogue), reset_(serial_, snmp_, sink, catalogue),
       firmware_(serial_, firmwareFile, clock, sink, catalogue) {}
@@ -24,33 +24,41 @@ bool ConverterOperations::withConnection(ConverterConfig& config, Procedure run)
 }
 
 bool ConverterOperations::ReadConf(ConverterConfig& config) {
-    return withConnection(config, [&](IConfigConnection& c) {
-        return procedures_.ReadConf(config, c);
-    });
+    return withConnection(config,
+                          [&](IConfigConnection& c) { return procedures_.ReadConf(config, c); });
 }
 
 bool ConverterOperations::WriteConf(ConverterConfig& config) {
-    return withConnection(config, [&](IConfigConnection& c) {
-        return procedures_.WriteConf(config, c);
-    });
+    return withConnection(config,
+                          [&](IConfigConnection& c) { return procedures_.WriteConf(config, c); });
 }
 
-bool ConverterOperations::Reset(ConverterConfig& config) { return reset_.OnReset(config); }
+bool ConverterOperations::Reset(ConverterConfig& config) {
+    return reset_.OnReset(config);
+}
 
 // The download always goes over the serial link, whatever the access mode shows.
 bool ConverterOperations::FirmwareStart(ConverterConfig& config, const std::string& path) {
     return firmware_.Start(config.comPort, path);
 }
 
-bool ConverterOperations::FirmwareTick() { return firmware_.Tick(); }
-void ConverterOperations::FirmwareAbort() { firmware_.Abort(); }
-bool ConverterOperations::firmwareRunning() const { return firmware_.running(); }
+bool ConverterOperations::FirmwareTick() {
+    return firmware_.Tick();
+}
+void ConverterOperations::FirmwareAbort() {
+    firmware_.Abort();
+}
+bool ConverterOperations::firmwareRunning() const {
+    return firmware_.running();
+}
 
 FirmwareProgress ConverterOperations::firmwareProgress() const {
     return {firmware_.progressMaximum(), firmware_.progressValue(), firmware_.imageBytesSent(),
             firmware_.imageBytes()};
 }
 
-bool ConverterOperations::firmwareSucceeded() const { return firmware_.succeeded(); }
+bool ConverterOperations::firmwareSucceeded() const {
+    return firmware_.succeeded();
+}
 
 } // namespace varnadex

@@ -85,7 +85,8 @@ std::string substitute(std::string text, const std::string& a1, const std::strin
 void MessageCatalogue::fill(int language) {
     english_ = language == 1;
     const auto& source = english_ ? kEnglish : kHungarian;
-    for (int i = 0; i < kCatalogueSize; ++i) texts_[i] = source[i];
+    for (int i = 0; i < kCatalogueSize; ++i)
+        texts_[i] = source[i];
 }
 
 std::string MessageCatalogue::extra(ExtraMsg which, const std::string& arg1,

@@ -42,7 +42,8 @@ std::string CProfile::ReadString(const std::string& section, const std::string& 
         if (t.empty() || t[0] == ';') continue;
         if (t.front() == '[') {
             auto close = t.find(']');
-            inSection = close != std::string::npos && equalsIgnoreCase(trim(t.substr(1, close - 1)), section);
+            inSection = close != std::string::npos &&
+                        equalsIgnoreCase(trim(t.substr(1, close - 1)), section);
             continue;
         }
         if (!inSection) continue;

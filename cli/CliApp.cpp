@@ -150,8 +150,9 @@ std::string formatSeconds(double seconds) {
 void showProgress(CliEnvironment& env, const FirmwareProgress& p, double elapsed, bool last) {
     const double rate = elapsed > 0 ? static_cast<double>(p.imageBytesSent) / elapsed : 0;
     const double left =
-        rate > 0 ? static_cast<double>(p.imageBytes - std::min(p.imageBytes, p.imageBytesSent)) / rate
-                 : 0;
+        rate > 0
+            ? static_cast<double>(p.imageBytes - std::min(p.imageBytes, p.imageBytesSent)) / rate
+            : 0;
     const int percent =
         p.imageBytes ? static_cast<int>(100 * p.imageBytesSent / p.imageBytes) : 100;
     char line[160];
@@ -228,8 +229,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     auto operations = env.makeOperations(sink, catalogue);
     if (o.command == "read") {
         if (!operations->ReadConf(config)) return kExitFailed;
-        const std::string text =
-            o.format == "json" ? configToJson(config) : configToText(config);
+        const std::string text = o.format == "json" ? configToJson(config) : configToText(config);
         if (!o.output) {
             env.out << text << std::flush;
         } else if (!writeFileAtomically(*o.output, text)) {

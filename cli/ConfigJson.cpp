@@ -21,7 +21,7 @@ struct JsonField {
     const char* name;
     std::variant<std::string C::*, int C::*, std::uint8_t C::*> member;
     Check check;
-    int low = 0;  // Range: bounds; MaxLength: the limit
+    int low = 0; // Range: bounds; MaxLength: the limit
     int high = 0;
     bool optional = false;
 };
@@ -72,26 +72,31 @@ json valueOf(const JsonField& f, const C& c) {
         f.member);
 }
 
-std::string quoted(const std::string& s) { return json(s).dump(); }
+std::string quoted(const std::string& s) {
+    return json(s).dump();
+}
 
 } // namespace
 
 std::string configToJson(const ConverterConfig& c) {
     json out = json::object();
-    for (const auto& f : kFields) out[f.name] = valueOf(f, c);
+    for (const auto& f : kFields)
+        out[f.name] = valueOf(f, c);
     out[kVersionMember] = c.firmwareVersion;
     return out.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 std::string configToText(const ConverterConfig& c) {
     std::size_t width = std::strlen(kVersionMember);
-    for (const auto& f : kFields) width = std::max(width, std::strlen(f.name));
+    for (const auto& f : kFields)
+        width = std::max(width, std::strlen(f.name));
     std::ostringstream out;
     auto line = [&](const char* name, const json& v) {
         out << std::left << std::setw(static_cast<int>(width) + 1) << (std::string(name) + ":")
             << ' ' << (v.is_string() ? v.get<std::string>() : v.dump()) << '\n';
     };
-    for (const auto& f : kFields) line(f.name, valueOf(f, c));
+    for (const auto& f : kFields)
+        line(f.name, valueOf(f, c));
     line(kVersionMember, c.firmwareVersion);
     return out.str();
 }
@@ -107,7 +112,8 @@ std::variant<ConverterConfig, std::string> configFromJson(const std::string& tex
 
     for (auto it = in.begin(); it != in.end(); ++it) {
         bool known = it.key() == kVersionMember;
-        for (const auto& f : kFields) known = known || it.key() == f.name;
+        for (const auto& f : kFields)
+            known = known || it.key() == f.name;
         if (!known) return quoted(it.key()) + " is not a converter field";
     }
 

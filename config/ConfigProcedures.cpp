@@ -55,15 +55,14 @@ std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig
         switch (f->kind) {
         case AccessorKind::Ipv4:
             if (!parseIpv4(text))
-                return catalogue_.extra(ExtraMsg::WrongIpAddress,
-                                        labelOf(*f, catalogue_.english()), text);
+                return catalogue_.extra(ExtraMsg::WrongIpAddress, labelOf(*f, catalogue_.english()),
+                                        text);
             break;
         case AccessorKind::Word:
             if (parseWord(text)) break;
             if (std::strcmp(f->name, "baudRate") == 0)
                 return catalogue_.extra(ExtraMsg::WrongSpeed, text);
-            return catalogue_.extra(ExtraMsg::WrongPort, labelOf(*f, catalogue_.english()),
-                                    text);
+            return catalogue_.extra(ExtraMsg::WrongPort, labelOf(*f, catalogue_.english()), text);
         case AccessorKind::Hex:
             if (!parseHexByte(text)) return catalogue_.text(Msg::WrongHex);
             break;
@@ -110,11 +109,20 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
         if (f->rule == Rule::Text) {
             std::string& out = textMember(*f, config);
             switch (f->kind) {
-            case AccessorKind::Mac: ok = acc.GetMac(f->first, out); break;
-            case AccessorKind::Ipv4: ok = acc.GetIp(f->first, out); break;
-            case AccessorKind::Word: ok = acc.GetWord(f->first, out); break;
-            case AccessorKind::Hex: ok = acc.GetHex(f->first, out); break;
-            default: break;
+            case AccessorKind::Mac:
+                ok = acc.GetMac(f->first, out);
+                break;
+            case AccessorKind::Ipv4:
+                ok = acc.GetIp(f->first, out);
+                break;
+            case AccessorKind::Word:
+                ok = acc.GetWord(f->first, out);
+                break;
+            case AccessorKind::Hex:
+                ok = acc.GetHex(f->first, out);
+                break;
+            default:
+                break;
             }
         } else if (f->rule == Rule::Community) {
             std::uint8_t length = 0;
@@ -154,10 +162,17 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
         if (f->rule == Rule::Text) {
             const std::string& text = textMember(*f, config);
             switch (f->kind) {
-            case AccessorKind::Ipv4: ok = acc.SetIp(f->first, text); break;
-            case AccessorKind::Word: ok = acc.SetWord(f->first, text); break;
-            case AccessorKind::Hex: ok = acc.SetHex(f->first, text); break;
-            default: break;
+            case AccessorKind::Ipv4:
+                ok = acc.SetIp(f->first, text);
+                break;
+            case AccessorKind::Word:
+                ok = acc.SetWord(f->first, text);
+                break;
+            case AccessorKind::Hex:
+                ok = acc.SetHex(f->first, text);
+                break;
+            default:
+                break;
             }
         } else if (f->rule == Rule::Community) {
             ok = acc.SetByte(f->first, static_cast<std::uint8_t>(config.snmpCommunity.size()));

@@ -12,13 +12,17 @@ int nibble(char c) {
     return -1;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Digits only, blanks around them allowed, value at most `max`.
 std::optional<unsigned> parseBounded(const std::string& text, std::size_t begin, std::size_t end,
                                      unsigned max) {
-    while (begin < end && isBlank(text[begin])) ++begin;
-    while (end > begin && isBlank(text[end - 1])) --end;
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
     if (begin == end) return std::nullopt;
     unsigned long value = 0;
     for (std::size_t i = begin; i < end; ++i) {
@@ -79,7 +83,8 @@ std::string hexByte(std::uint8_t value) {
 
 std::string formatMac(const std::array<std::uint8_t, 6>& bytes) {
     std::string out;
-    for (auto b : bytes) out += hexByte(b);
+    for (auto b : bytes)
+        out += hexByte(b);
     return out;
 }
 

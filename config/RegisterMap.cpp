@@ -44,8 +44,8 @@ const FieldEntry kMap[] = {
 
 // Write Conf sends the community's characters apart from its length; the map lists the
 // field once, so the characters have an entry of their own that only the write order uses.
-const FieldEntry kCommunityChars = {"snmpCommunity", 81, 10, AccessorKind::Byte,
-                                    Rule::CommunityChars, &C::snmpCommunity};
+const FieldEntry kCommunityChars = {
+    "snmpCommunity", 81, 10, AccessorKind::Byte, Rule::CommunityChars, &C::snmpCommunity};
 
 const FieldEntry& field(const char* name) {
     for (const auto& f : kMap)
@@ -56,31 +56,55 @@ const FieldEntry& field(const char* name) {
 // The converter is read in the order its firmware has always been read: MAC first, timers
 // before the modes, the network delay in the middle, the community last.
 const FieldEntry* const kReadOrder[] = {
-    &field("macAddress"),        &field("ipAddress"),         &field("subnetMask"),
-    &field("gatewayAddress"),    &field("remoteAddress"),     &field("remoteSubnetMask"),
-    &field("snmpFilterAddress"), &field("snmpFilterMask"),    &field("remotePort"),
-    &field("localPort"),         &field("baudRate"),          &field("dataFormat"),
-    &field("rtsCtsFlowControl"), &field("icmpEchoEnabled"),   &field("keepAliveTimer"),
-    &field("networkTimeout"),    &field("dtrMode"),           &field("crlfMode"),
-    &field("tcpMode"),           &field("protocol"),          &field("workingMode"),
-    &field("networkDelay"),      &field("optimizeFor"),       &field("bufferHandling"),
-    &field("patternCharEnabled"), &field("patternChar"),      &field("snmpReadEnabled"),
-    &field("snmpWriteEnabled"),  &field("snmpCommunity"),
+    &field("macAddress"),
+    &field("ipAddress"),
+    &field("subnetMask"),
+    &field("gatewayAddress"),
+    &field("remoteAddress"),
+    &field("remoteSubnetMask"),
+    &field("snmpFilterAddress"),
+    &field("snmpFilterMask"),
+    &field("remotePort"),
+    &field("localPort"),
+    &field("baudRate"),
+    &field("dataFormat"),
+    &field("rtsCtsFlowControl"),
+    &field("icmpEchoEnabled"),
+    &field("keepAliveTimer"),
+    &field("networkTimeout"),
+    &field("dtrMode"),
+    &field("crlfMode"),
+    &field("tcpMode"),
+    &field("protocol"),
+    &field("workingMode"),
+    &field("networkDelay"),
+    &field("optimizeFor"),
+    &field("bufferHandling"),
+    &field("patternCharEnabled"),
+    &field("patternChar"),
+    &field("snmpReadEnabled"),
+    &field("snmpWriteEnabled"),
+    &field("snmpCommunity"),
 };
 
 // Writing puts the community length before the working mode, its characters after the
 // pattern character, and the network delay last.
 const FieldEntry* const kWriteOrder[] = {
-    &field("ipAddress"),         &field("subnetMask"),        &field("gatewayAddress"),
-    &field("remoteAddress"),     &field("remoteSubnetMask"),  &field("snmpFilterAddress"),
-    &field("snmpFilterMask"),    &field("remotePort"),        &field("localPort"),
-    &field("baudRate"),          &field("dataFormat"),        &field("rtsCtsFlowControl"),
-    &field("icmpEchoEnabled"),   &field("dtrMode"),           &field("crlfMode"),
-    &field("tcpMode"),           &field("optimizeFor"),       &field("bufferHandling"),
-    &field("keepAliveTimer"),    &field("networkTimeout"),    &field("protocol"),
-    &field("snmpReadEnabled"),   &field("snmpWriteEnabled"),  &field("snmpCommunity"),
-    &field("workingMode"),       &field("patternCharEnabled"), &field("patternChar"),
-    &kCommunityChars,            &field("networkDelay"),
+    &field("ipAddress"),        &field("subnetMask"),
+    &field("gatewayAddress"),   &field("remoteAddress"),
+    &field("remoteSubnetMask"), &field("snmpFilterAddress"),
+    &field("snmpFilterMask"),   &field("remotePort"),
+    &field("localPort"),        &field("baudRate"),
+    &field("dataFormat"),       &field("rtsCtsFlowControl"),
+    &field("icmpEchoEnabled"),  &field("dtrMode"),
+    &field("crlfMode"),         &field("tcpMode"),
+    &field("optimizeFor"),      &field("bufferHandling"),
+    &field("keepAliveTimer"),   &field("networkTimeout"),
+    &field("protocol"),         &field("snmpReadEnabled"),
+    &field("snmpWriteEnabled"), &field("snmpCommunity"),
+    &field("workingMode"),      &field("patternCharEnabled"),
+    &field("patternChar"),      &kCommunityChars,
+    &field("networkDelay"),
 };
 
 struct DataFormatCode {
@@ -106,13 +130,16 @@ int intValue(const FieldEntry& f, const ConverterConfig& c) {
 }
 
 void setInt(const FieldEntry& f, ConverterConfig& c, int value) {
-    if (auto p = std::get_if<int C::*>(&f.member)) c.**p = value;
-    if (auto p = std::get_if<std::uint8_t C::*>(&f.member)) c.**p = static_cast<std::uint8_t>(value);
+    if (auto p = std::get_if<int C::*>(&f.member)) c.** p = value;
+    if (auto p = std::get_if<std::uint8_t C::*>(&f.member))
+        c.** p = static_cast<std::uint8_t>(value);
 }
 
 } // namespace
 
-std::span<const FieldEntry> registerMap() { return kMap; }
+std::span<const FieldEntry> registerMap() {
+    return kMap;
+}
 
 const FieldEntry* findField(const std::string& name) {
     for (const auto& f : kMap)
@@ -120,11 +147,19 @@ const FieldEntry* findField(const std::string& name) {
     return nullptr;
 }
 
-std::span<const FieldEntry* const> readOrder() { return kReadOrder; }
-std::span<const FieldEntry* const> writeOrder() { return kWriteOrder; }
-const FieldEntry& macField() { return kMap[0]; }
+std::span<const FieldEntry* const> readOrder() {
+    return kReadOrder;
+}
+std::span<const FieldEntry* const> writeOrder() {
+    return kWriteOrder;
+}
+const FieldEntry& macField() {
+    return kMap[0];
+}
 
-std::span<const char* const> dataFormatTexts() { return kDataFormatList; }
+std::span<const char* const> dataFormatTexts() {
+    return kDataFormatList;
+}
 
 std::optional<std::uint8_t> dataFormatCodeFor(const std::string& text) {
     for (const auto& d : kDataFormats)

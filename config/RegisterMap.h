@@ -16,14 +16,14 @@ enum class AccessorKind { Mac, Ipv4, Word, Byte, Decimal, Hex };
 
 // How a register value becomes a record value and back, beyond the accessor's own text form.
 enum class Rule {
-    Text,         // MAC, IPv4, word and hex: the accessor's text as it stands
-    Flag,         // 0 is off, any other value on
-    FlagFFOff,    // 0 and 255 are off, any other value on
-    DataFormat,   // register 44: code into dataFormatCode, its text into dataFormat
-    NetworkDelay, // 1 Small, 5 Medium, anything else Huge; written as 1/5/10
-    KeepAlive,    // seconds x 10 on the converter
-    Plain,        // the byte as it is
-    Community,    // length at the first register; reading takes the characters too
+    Text,           // MAC, IPv4, word and hex: the accessor's text as it stands
+    Flag,           // 0 is off, any other value on
+    FlagFFOff,      // 0 and 255 are off, any other value on
+    DataFormat,     // register 44: code into dataFormatCode, its text into dataFormat
+    NetworkDelay,   // 1 Small, 5 Medium, anything else Huge; written as 1/5/10
+    KeepAlive,      // seconds x 10 on the converter
+    Plain,          // the byte as it is
+    Community,      // length at the first register; reading takes the characters too
     CommunityChars, // writing only: the characters, one register each from 81
 };
 
@@ -31,9 +31,9 @@ using FieldMember = std::variant<std::string ConverterConfig::*, int ConverterCo
                                  std::uint8_t ConverterConfig::*>;
 
 struct FieldEntry {
-    const char* name;    // the record member's name
-    std::uint8_t first;  // first register
-    std::uint8_t count;  // registers (for the community: the length register only)
+    const char* name;   // the record member's name
+    std::uint8_t first; // first register
+    std::uint8_t count; // registers (for the community: the length register only)
     AccessorKind kind;
     Rule rule;
     FieldMember member;
@@ -64,7 +64,8 @@ std::optional<std::string> dataFormatTextFor(std::uint8_t code);
 void applyRegisterValue(const FieldEntry& field, std::uint8_t value, ConverterConfig& config);
 // Record to register value for the one-byte fields; nothing when the field is not written
 // (networkDelay outside 0-2).
-std::optional<std::uint8_t> registerValueFor(const FieldEntry& field, const ConverterConfig& config);
+std::optional<std::uint8_t> registerValueFor(const FieldEntry& field,
+                                             const ConverterConfig& config);
 
 // The community as the write sends it: cut to ten characters.
 std::string communityForWrite(const std::string& community);

@@ -14,8 +14,7 @@ template <std::size_t N> bool TypedAccessors::readRun(std::uint8_t r, std::uint8
     return true;
 }
 
-template <std::size_t N>
-bool TypedAccessors::writeRun(std::uint8_t r, const std::uint8_t* bytes) {
+template <std::size_t N> bool TypedAccessors::writeRun(std::uint8_t r, const std::uint8_t* bytes) {
     for (std::size_t i = 0; i < N; ++i) {
         if (!link_.writeRegister(static_cast<std::uint8_t>(r + i), bytes[i])) return false;
     }
@@ -64,7 +63,9 @@ int TypedAccessors::GetHex(std::uint8_t r, std::string& out) {
     return 1;
 }
 
-std::string TypedAccessors::GetVersion() { return link_.readVersion(); }
+std::string TypedAccessors::GetVersion() {
+    return link_.readVersion();
+}
 
 int TypedAccessors::SetByte(std::uint8_t r, std::uint8_t value) {
     return link_.writeRegister(r, value) ? 1 : 0;

@@ -9,10 +9,10 @@
 #include "sim/BootFaults.h"
 #include "sim/RegisterMemory.h"
 #include "sim/SerialConverter.h"
-#include "sim/SnmpAgent.h"
-#include "sim/SnmpFaults.h"
 #include "sim/SerialFaults.h"
 #include "sim/SimLog.h"
+#include "sim/SnmpAgent.h"
+#include "sim/SnmpFaults.h"
 
 #include <csignal>
 #include <cstdint>

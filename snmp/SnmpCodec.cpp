@@ -54,8 +54,8 @@ void openConstructed(std::vector<std::uint8_t>& out, std::uint8_t tag, std::size
 
 // --- standard BER framing --------------------------------------------------------------------
 
-std::optional<SnmpResult> judgeStandard(const SnmpMessage& r, RequestKind kind,
-                                        std::uint8_t id, std::uint8_t reg, std::uint8_t value) {
+std::optional<SnmpResult> judgeStandard(const SnmpMessage& r, RequestKind kind, std::uint8_t id,
+                                        std::uint8_t reg, std::uint8_t value) {
     if (r.version != 0 || r.pduTag != ber::kGetResponse || r.requestId != id ||
         r.errorStatus != 0 || r.bindingCount != 1) {
         return std::nullopt;

@@ -92,8 +92,8 @@ TEST_F(StartupTest, SocketFailureEndsWithEnglishMessageAndNoWindow) {
     test::RecordingSink sink;
     CConfApp app;
     bool windowRan = false;
-    EXPECT_FALSE(app.InitInstance(program, "", sockets, sink,
-                                  [&](CConfApp&, int) { windowRan = true; }));
+    EXPECT_FALSE(
+        app.InitInstance(program, "", sockets, sink, [&](CConfApp&, int) { windowRan = true; }));
     EXPECT_FALSE(windowRan);
     ASSERT_EQ(sink.entries.size(), 1u);
     EXPECT_EQ(sink.entries[0].text, "Windows sockets initialization failed.");

@@ -48,9 +48,8 @@ class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("varnadex-cli-" + std::string(::testing::UnitTest::GetInstance()
-                                                 ->current_test_info()
-                                                 ->name()));
+              ("varnadex-cli-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         link.regs = registerImage(ConverterConfig{});
@@ -109,8 +108,10 @@ TEST_F(Cli, JsonRoundTrip) {
     link.regs.fill(0);
     ASSERT_EQ(run({"--port", "x", "write", saved}), 0) << err.str();
     // The MAC address is not written without --enable-mac; everything else is back.
-    for (int a = 10; a <= 15; ++a) link.regs[a] = first[a];
-    for (int a : {16, 44, 59, 80, 81, 84, 101}) EXPECT_EQ(link.regs[a], first[a]) << a;
+    for (int a = 10; a <= 15; ++a)
+        link.regs[a] = first[a];
+    for (int a : {16, 44, 59, 80, 81, 84, 101})
+        EXPECT_EQ(link.regs[a], first[a]) << a;
     ASSERT_EQ(run({"--port", "x", "read"}), 0);
     std::ifstream in(saved);
     std::stringstream s;

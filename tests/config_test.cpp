@@ -58,7 +58,8 @@ TEST(FieldText, WordsMacsAndHex) {
 
     EXPECT_EQ(parseHexByte("7"), 0x07);
     EXPECT_EQ(parseHexByte("7e"), 0x7E);
-    for (const char* bad : {"7G", "123", "", "g", " 7"}) EXPECT_FALSE(parseHexByte(bad)) << bad;
+    for (const char* bad : {"7G", "123", "", "g", " 7"})
+        EXPECT_FALSE(parseHexByte(bad)) << bad;
 
     EXPECT_EQ(formatVersion(2, 5), "2.5");
     EXPECT_EQ(formatVersion(10, 0), "10.0");
@@ -72,12 +73,12 @@ TEST(RegisterMap, ReadRules) {
         int expected; // the member's value after the read
     };
     const Row rows[] = {
-        {"protocol", 255, 0},       {"protocol", 2, 1},         {"protocol", 0, 0},
-        {"workingMode", 255, 0},    {"snmpReadEnabled", 255, 0}, {"snmpWriteEnabled", 1, 1},
-        {"rtsCtsFlowControl", 255, 1}, {"icmpEchoEnabled", 0, 0}, {"patternCharEnabled", 7, 1},
-        {"networkDelay", 1, 0},     {"networkDelay", 5, 1},     {"networkDelay", 10, 2},
-        {"networkDelay", 0, 2},     {"networkDelay", 7, 2},     {"keepAliveTimer", 59, 5},
-        {"keepAliveTimer", 255, 25}, {"keepAliveTimer", 100, 10}, {"networkTimeout", 14, 14},
+        {"protocol", 255, 0},          {"protocol", 2, 1},          {"protocol", 0, 0},
+        {"workingMode", 255, 0},       {"snmpReadEnabled", 255, 0}, {"snmpWriteEnabled", 1, 1},
+        {"rtsCtsFlowControl", 255, 1}, {"icmpEchoEnabled", 0, 0},   {"patternCharEnabled", 7, 1},
+        {"networkDelay", 1, 0},        {"networkDelay", 5, 1},      {"networkDelay", 10, 2},
+        {"networkDelay", 0, 2},        {"networkDelay", 7, 2},      {"keepAliveTimer", 59, 5},
+        {"keepAliveTimer", 255, 25},   {"keepAliveTimer", 100, 10}, {"networkTimeout", 14, 14},
     };
     for (const auto& r : rows) {
         ConverterConfig c;
@@ -119,7 +120,8 @@ TEST(RegisterMap, DataFormatCodes) {
     EXPECT_EQ(dataFormatCodeFor("8E1"), 0xC1);
     EXPECT_FALSE(dataFormatCodeFor("8n1")); // case-sensitive
     EXPECT_EQ(dataFormatTexts().size(), 11u);
-    for (const char* text : dataFormatTexts()) EXPECT_TRUE(dataFormatCodeFor(text)) << text;
+    for (const char* text : dataFormatTexts())
+        EXPECT_TRUE(dataFormatCodeFor(text)) << text;
 }
 
 TEST(RegisterMap, WriteRulesAndImage) {
@@ -146,7 +148,8 @@ TEST(RegisterMap, WriteRulesAndImage) {
 
 std::vector<std::string> reads(std::initializer_list<int> addresses) {
     std::vector<std::string> out;
-    for (int a : addresses) out.push_back("r" + std::to_string(a));
+    for (int a : addresses)
+        out.push_back("r" + std::to_string(a));
     return out;
 }
 
@@ -164,10 +167,10 @@ TEST_F(Procedures, ReadWalksTheRegistersInTheConverterOrder) {
     link.regs[80] = 3;
     ConverterConfig c;
     ASSERT_EQ(procedures.ReadConf(c, link), OpResult::Ok);
-    auto expected = reads({10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26,
-                           27, 28, 29, 30, 31, 36, 37, 38, 39, 72, 73, 74, 75, 76, 77, 78, 79,
-                           32, 33, 34, 35, 40, 41, 44, 46, 50, 56, 57, 51, 53, 52, 59, 60, 54,
-                           55, 58, 100, 101, 70, 71, 80, 81, 82, 83});
+    auto expected =
+        reads({10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,  22,  23, 24, 25, 26, 27, 28, 29, 30,
+               31, 36, 37, 38, 39, 72, 73, 74, 75, 76, 77, 78,  79,  32, 33, 34, 35, 40, 41, 44, 46,
+               50, 56, 57, 51, 53, 52, 59, 60, 54, 55, 58, 100, 101, 70, 71, 80, 81, 82, 83});
     expected.push_back("version");
     EXPECT_EQ(link.log, expected);
     EXPECT_EQ(c.snmpCommunity, "kel");
@@ -185,12 +188,14 @@ TEST_F(Procedures, WriteOrderWithAndWithoutMac) {
         c.networkDelay = 2;
         ASSERT_EQ(procedures.WriteConf(c, link), OpResult::Ok);
         std::vector<std::string> addresses;
-        for (const auto& op : link.log) addresses.push_back(op.substr(0, op.find('=')));
+        for (const auto& op : link.log)
+            addresses.push_back(op.substr(0, op.find('=')));
         std::vector<std::string> expected;
         if (enableMac)
-            for (int a = 10; a <= 15; ++a) expected.push_back("w" + std::to_string(a));
-        for (int a : {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 36, 37,
-                      38, 39, 72, 73, 74, 75, 76, 77, 78, 79, 32, 33, 34, 35, 40, 41, 44, 46,
+            for (int a = 10; a <= 15; ++a)
+                expected.push_back("w" + std::to_string(a));
+        for (int a : {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,  30,  31, 36, 37,
+                      38, 39, 72, 73, 74, 75, 76, 77, 78, 79, 32, 33, 34, 35,  40,  41, 44, 46,
                       50, 51, 53, 52, 55, 58, 56, 57, 59, 70, 71, 80, 60, 100, 101, 81, 82, 54})
             expected.push_back("w" + std::to_string(a));
         expected.push_back("version");
@@ -232,7 +237,8 @@ TEST_F(Procedures, NetworkDelayOutsideItsValuesIsNotWritten) {
     link.regs[54] = 42;
     ASSERT_EQ(procedures.WriteConf(c, link), OpResult::Ok);
     EXPECT_EQ(link.regs[54], 42);
-    for (const auto& op : link.log) EXPECT_NE(op.rfind("w54=", 0), 0u) << op;
+    for (const auto& op : link.log)
+        EXPECT_NE(op.rfind("w54=", 0), 0u) << op;
 }
 
 TEST_F(Procedures, SilentConverterGivesOneMessageAndChangesNothing) {
@@ -285,7 +291,8 @@ TEST_F(Procedures, FailureAtPatternCharKeepsWhatWasReadAndNothingElse) {
 TEST_F(Procedures, CommunityLengthAboveTenReadsTen) {
     link.regs = registerImage(ConverterConfig{});
     link.regs[80] = 12;
-    for (int i = 0; i < 12; ++i) link.regs[81 + i] = static_cast<std::uint8_t>('a' + i);
+    for (int i = 0; i < 12; ++i)
+        link.regs[81 + i] = static_cast<std::uint8_t>('a' + i);
     ConverterConfig c;
     ASSERT_EQ(procedures.ReadConf(c, link), OpResult::Ok);
     EXPECT_EQ(c.snmpCommunity, "abcdefghij");

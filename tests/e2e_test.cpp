@@ -2,10 +2,10 @@
 // UDP socket, against the simulator running in this process.
 
 #include "app/ConverterOperations.h"
-#include "maintenance/FirmwareFile.h"
 #include "cli/CliApp.h"
 #include "cli/ConfigJson.h"
 #include "config/RegisterMap.h"
+#include "maintenance/FirmwareFile.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixUdpSocket.h"
 #include "platform/SystemClock.h"
@@ -43,9 +43,8 @@ struct Devices {
 // A simulated converter on both transports, and the operations pointed at it.
 class Converter {
 public:
-    explicit Converter(SerialFaults serialFaults = {}, SnmpFaults snmpFaults = {},
-                       int language = 1, std::pair<int, int> version = {2, 2},
-                       sim::BootFaults bootFaults = {})
+    explicit Converter(SerialFaults serialFaults = {}, SnmpFaults snmpFaults = {}, int language = 1,
+                       std::pair<int, int> version = {2, 2}, sim::BootFaults bootFaults = {})
         : serial_(memory, log, serialFaults, bootFaults), agent_(memory, log, snmpFaults) {
         catalogue.fill(language);
         serial_.setVersion(static_cast<std::uint8_t>(version.first),
@@ -53,8 +52,8 @@ public:
         agent_.setVersion(static_cast<std::uint8_t>(version.first),
                           static_cast<std::uint8_t>(version.second));
         ok = serial_.start() && agent_.start("127.0.0.1", 0);
-        operations = std::make_unique<ConverterOperations>(devices_.port, devices_.socket,
-                                                           devices_.clock, devices_.file, sink, catalogue);
+        operations = std::make_unique<ConverterOperations>(
+            devices_.port, devices_.socket, devices_.clock, devices_.file, sink, catalogue);
     }
     ~Converter() {
         operations.reset();
@@ -103,22 +102,23 @@ private:
 
 std::vector<std::string> ops(char kind, std::initializer_list<int> addresses) {
     std::vector<std::string> out;
-    for (int a : addresses) out.push_back(kind + std::to_string(a));
+    for (int a : addresses)
+        out.push_back(kind + std::to_string(a));
     return out;
 }
 
-const auto kReadOrder = ops('r', {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
-                                  26, 27, 28, 29, 30, 31, 36, 37, 38, 39, 72, 73, 74, 75, 76, 77,
-                                  78, 79, 32, 33, 34, 35, 40, 41, 44, 46, 50, 56, 57, 51, 53, 52,
-                                  59, 60, 54, 55, 58, 100, 101, 70, 71, 80, 81, 82, 83, 84, 85, 86});
+const auto kReadOrder = ops(
+    'r', {10, 11, 12, 13, 14, 15, 16, 17, 18, 19,  20,  21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
+          36, 37, 38, 39, 72, 73, 74, 75, 76, 77,  78,  79, 32, 33, 34, 35, 40, 41, 44, 46, 50, 56,
+          57, 51, 53, 52, 59, 60, 54, 55, 58, 100, 101, 70, 71, 80, 81, 82, 83, 84, 85, 86});
 
 std::vector<std::string> writeOrder(bool mac) {
     std::vector<std::string> out;
     if (mac) out = ops('w', {10, 11, 12, 13, 14, 15});
-    for (auto& op : ops('w', {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 36,
-                              37, 38, 39, 72, 73, 74, 75, 76, 77, 78, 79, 32, 33, 34, 35, 40, 41,
-                              44, 46, 50, 51, 53, 52, 55, 58, 56, 57, 59, 70, 71, 80, 60, 100, 101,
-                              81, 82, 83, 84, 85, 86, 54}))
+    for (auto& op :
+         ops('w', {16, 17, 18, 19, 20, 21, 22, 23, 24, 25,  26,  27, 28, 29, 30, 31, 36, 37, 38, 39,
+                   72, 73, 74, 75, 76, 77, 78, 79, 32, 33,  34,  35, 40, 41, 44, 46, 50, 51, 53, 52,
+                   55, 58, 56, 57, 59, 70, 71, 80, 60, 100, 101, 81, 82, 83, 84, 85, 86, 54}))
         out.push_back(op);
     return out;
 }
@@ -287,9 +287,8 @@ class CliAgainstSimulator : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("varnadex-e2e-" + std::string(::testing::UnitTest::GetInstance()
-                                                 ->current_test_info()
-                                                 ->name()));
+              ("varnadex-e2e-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
@@ -298,10 +297,14 @@ protected:
         out.str("");
         err.str("");
         test::FakeClock clock; // the ticks follow one another at once
-        CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false,
+        CliEnvironment env{(dir / "varnadex-cli").string(),
+                           out,
+                           err,
+                           false,
                            [&](IMessageSink& sink, const MessageCatalogue& catalogue) {
                                return std::make_unique<ConverterOperations>(
-                                   devices.port, devices.socket, devices.clock, devices.file, sink, catalogue);
+                                   devices.port, devices.socket, devices.clock, devices.file, sink,
+                                   catalogue);
                            },
                            clock};
         (void)converter;
@@ -335,8 +338,9 @@ TEST_F(CliAgainstSimulator, RoundTripAndRefusedFile) {
     text.replace(text.find("10.0.0.200"), 10, "10.0.0.256");
     std::ofstream(dir / "bad.json") << text;
     converter.log.clear();
-    EXPECT_EQ(run(converter, {"--lang", "en", "--port", serial, "write", (dir / "bad.json").string()}),
-              2);
+    EXPECT_EQ(
+        run(converter, {"--lang", "en", "--port", serial, "write", (dir / "bad.json").string()}),
+        2);
     EXPECT_NE(err.str().find("Remote Address"), std::string::npos) << err.str();
     EXPECT_TRUE(converter.log.lines().empty());
 }
@@ -357,7 +361,8 @@ TEST_F(CliAgainstSimulator, ExitCodes) {
 
 TEST_F(CliAgainstSimulator, FirmwareDownload) {
     std::string file(18, 'H'); // the header, never sent
-    for (int i = 0; i < 3000; ++i) file += static_cast<char>(i * 7 + i / 256);
+    for (int i = 0; i < 3000; ++i)
+        file += static_cast<char>(i * 7 + i / 256);
     const auto path = (dir / "image.qfw").string();
     std::ofstream(path, std::ios::binary) << file;
     const std::vector<std::uint8_t> image(file.begin() + 18, file.end());
@@ -369,8 +374,8 @@ TEST_F(CliAgainstSimulator, FirmwareDownload) {
         faults.finalReply = verdict;
         Converter converter({}, {}, 1, {2, 2}, faults);
         ASSERT_TRUE(converter.ok);
-        const int code = run(converter, {"--lang", "en", "--port", converter.config(0).comPort,
-                                         "firmware", path});
+        const int code = run(
+            converter, {"--lang", "en", "--port", converter.config(0).comPort, "firmware", path});
         EXPECT_EQ(converter.receivedImage(), image);
         if (std::string(verdict) == "O") {
             EXPECT_EQ(code, 0) << err.str();

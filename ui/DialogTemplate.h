@@ -7,7 +7,7 @@ namespace varnadex::ui {
 enum class ControlKind {
     GroupBox,
     Label,
-    Picture,       // text holds the resource name of the bitmap
+    Picture, // text holds the resource name of the bitmap
     Edit,
     ComboEditable, // drop-down combo box that also takes typed text
     ComboList,     // drop-down list only
@@ -36,15 +36,15 @@ struct DluRect {
 
 // One control of a dialog template: what it is, its texts in both languages, where it stands.
 struct ControlTemplate {
-    int id;             // control id; -1 for static controls without one
+    int id; // control id; -1 for static controls without one
     ControlKind kind;
     const char* english;
     const char* hungarian;
-    DluRect rect;       // English position
+    DluRect rect;               // English position
     DluRect hungarianRect = {}; // where the Hungarian template differs; empty = same
     unsigned flags = None;
-    int buddy = 0;      // labels: the id of the control they name (keyboard and screen readers)
-    int textLimit = 0;  // edits: at most this many characters may be typed; 0 = no limit
+    int buddy = 0;     // labels: the id of the control they name (keyboard and screen readers)
+    int textLimit = 0; // edits: at most this many characters may be typed; 0 = no limit
 };
 
 // A dialog as data: both language variants share the controls and differ in texts and a

@@ -17,8 +17,7 @@ namespace varnadex::ui {
 bool runSerialSettings(QWidget* parent, int language, IMessageSink& sink, ConverterConfig& config);
 bool runAdvancedSettings(QWidget* parent, int language, IMessageSink& sink,
                          ConverterConfig& config);
-bool runNetworkSettings(QWidget* parent, int language, IMessageSink& sink,
-                        ConverterConfig& config);
+bool runNetworkSettings(QWidget* parent, int language, IMessageSink& sink, ConverterConfig& config);
 bool runRemoteConfigSettings(QWidget* parent, int language, IMessageSink& sink,
                              ConverterConfig& config);
 

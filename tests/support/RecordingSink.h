@@ -20,7 +20,8 @@ public:
     }
     std::vector<std::string> texts() const {
         std::vector<std::string> out;
-        for (const auto& e : entries) out.push_back(e.text);
+        for (const auto& e : entries)
+            out.push_back(e.text);
         return out;
     }
     std::vector<Entry> entries;
