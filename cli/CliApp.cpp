@@ -3,6 +3,7 @@
 #include "app/ConfApp.h"
 #include "cli/ConfigJson.h"
 #include "config/ConfigProcedures.h"
+#include "snmp/SnmpSocket.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -225,6 +226,12 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     if (o.host) config.agentHost = *o.host;
     if (o.community) config.accessCommunity = *o.community;
     config.enableMac = o.enableMac ? 1 : 0;
+
+    // A malformed HOST:PORT is bad input like a bad file: told before anything is sent.
+    if (o.host && !splitAgentHost(*o.host)) {
+        sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::BadHostPort, *o.host));
+        return kExitUsage;
+    }
 
     auto operations = env.makeOperations(sink, catalogue);
     if (o.command == "read") {

@@ -167,6 +167,9 @@ TEST_F(Cli, UsageAndExitCodes) {
     EXPECT_EQ(run({"--port", "a", "write"}), 2);
     EXPECT_EQ(run({"--port", "a", "read", "--format", "xml"}), 2);
     EXPECT_EQ(run({"--lang", "de", "--port", "a", "read"}), 2);
+    EXPECT_EQ(run({"--lang", "en", "--host", "10.0.0.1:http", "read"}), 2);
+    EXPECT_NE(err.str().find("Wrong port number after the host name"), std::string::npos);
+    EXPECT_EQ(run({"--host", "10.0.0.1:70000", "reset"}), 2);
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.str().find("usage:"), std::string::npos);
     EXPECT_TRUE(link.log.empty());
