@@ -68,6 +68,10 @@ constexpr ExtraText kExtra[] = {
      "A(z) \"%1\" firmware fájl nem tartalmaz szoftvert."},
     {"A firmware download is running. Stop it and quit?",
      "Szoftverletöltés van folyamatban. Megszakítja és kilép?"},
+    {"The community string \"%1\" holds a character the converter cannot store. Use letters "
+     "of the Central European alphabets, digits and punctuation.",
+     "A(z) \"%1\" community olyan karaktert tartalmaz, amelyet a konverter nem tud tárolni. "
+     "Közép-európai betűket, számjegyeket és írásjeleket használjon."},
 };
 
 std::string substitute(std::string text, const std::string& a1, const std::string& a2) {

@@ -34,6 +34,7 @@ enum class ExtraMsg : int {
     BadHostPort,      // %1 = host text
     FirmwareTooShort, // %1 = file name
     FirmwareAbortConfirm,
+    CommunityNotConvertible, // %1 = the community text
 };
 
 constexpr int kCatalogueSize = 16;

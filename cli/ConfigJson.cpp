@@ -1,5 +1,6 @@
 #include "cli/ConfigJson.h"
 
+#include "config/CodePage.h"
 #include "config/RegisterMap.h"
 
 #include <nlohmann/json.hpp>
@@ -136,7 +137,8 @@ std::variant<ConverterConfig, std::string> configFromJson(const std::string& tex
                         return;
                     }
                     std::string s = v.get<std::string>();
-                    if (f.check == Check::MaxLength && s.size() > static_cast<std::size_t>(f.low))
+                    if (f.check == Check::MaxLength &&
+                        characterCount(s) > static_cast<std::size_t>(f.low))
                         error = quoted(name) + " holds more than " + std::to_string(f.low) +
                                 " characters";
                     else if (f.check == Check::DataFormat && !dataFormatCodeFor(s))

@@ -1,5 +1,6 @@
 #include "config/ConfigProcedures.h"
 
+#include "config/CodePage.h"
 #include "config/FieldText.h"
 #include "config/RegisterMap.h"
 #include "config/TypedAccessors.h"
@@ -70,6 +71,8 @@ std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig
             break;
         }
     }
+    if (!toConverterText(communityForWrite(c.snmpCommunity)))
+        return catalogue_.extra(ExtraMsg::CommunityNotConvertible, c.snmpCommunity);
     return std::nullopt;
 }
 
@@ -134,7 +137,7 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
                 ok = acc.GetByte(static_cast<std::uint8_t>(f->first + 1 + i), ch);
                 community += static_cast<char>(ch);
             }
-            if (ok) textMember(*f, config) = community;
+            if (ok) textMember(*f, config) = fromConverterText(community);
         } else {
             std::uint8_t value = 0;
             ok = acc.GetByte(f->first, value);
@@ -157,6 +160,8 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
     if (config.enableMac && !acc.SetMac(macField().first, config.macAddress))
         return fail(connection);
     config.snmpCommunity = communityForWrite(config.snmpCommunity);
+    // Checked above: every character has its byte in the converter's code page.
+    const std::string community = toConverterText(config.snmpCommunity).value_or("");
     for (const FieldEntry* f : writeOrder()) {
         int ok = 1;
         if (f->rule == Rule::Text) {
@@ -175,11 +180,11 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
                 break;
             }
         } else if (f->rule == Rule::Community) {
-            ok = acc.SetByte(f->first, static_cast<std::uint8_t>(config.snmpCommunity.size()));
+            ok = acc.SetByte(f->first, static_cast<std::uint8_t>(community.size()));
         } else if (f->rule == Rule::CommunityChars) {
-            for (std::size_t i = 0; ok && i < config.snmpCommunity.size(); ++i)
+            for (std::size_t i = 0; ok && i < community.size(); ++i)
                 ok = acc.SetByte(static_cast<std::uint8_t>(f->first + i),
-                                 static_cast<std::uint8_t>(config.snmpCommunity[i]));
+                                 static_cast<std::uint8_t>(community[i]));
         } else if (auto value = registerValueFor(*f, config)) {
             ok = acc.SetByte(f->first, *value);
         }

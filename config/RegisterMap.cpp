@@ -1,5 +1,6 @@
 #include "config/RegisterMap.h"
 
+#include "config/CodePage.h"
 #include "config/FieldText.h"
 
 #include <cstring>
@@ -228,8 +229,7 @@ std::optional<std::uint8_t> registerValueFor(const FieldEntry& f, const Converte
 }
 
 std::string communityForWrite(const std::string& community) {
-    return community.size() > kCommunityMaxLength ? community.substr(0, kCommunityMaxLength)
-                                                  : community;
+    return firstCharacters(community, kCommunityMaxLength);
 }
 
 std::array<std::uint8_t, 256> registerImage(const ConverterConfig& c) {
@@ -262,7 +262,7 @@ std::array<std::uint8_t, 256> registerImage(const ConverterConfig& c) {
             break;
         }
         if (f.rule == Rule::Community) {
-            std::string community = communityForWrite(*text);
+            std::string community = toConverterText(communityForWrite(*text)).value_or("");
             image[f.first] = static_cast<std::uint8_t>(community.size());
             for (std::size_t i = 0; i < community.size(); ++i)
                 image[f.first + 1 + i] = static_cast<std::uint8_t>(community[i]);

@@ -67,7 +67,7 @@ void applyRegisterValue(const FieldEntry& field, std::uint8_t value, ConverterCo
 std::optional<std::uint8_t> registerValueFor(const FieldEntry& field,
                                              const ConverterConfig& config);
 
-// The community as the write sends it: cut to ten characters.
+// The community as the write stores it in the record: cut to ten characters.
 std::string communityForWrite(const std::string& community);
 
 // The whole record in register form, as a converter holding it would have its memory.

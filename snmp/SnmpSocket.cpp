@@ -1,5 +1,6 @@
 #include "snmp/SnmpSocket.h"
 
+#include "config/CodePage.h"
 #include "config/FieldText.h"
 
 #include <array>
@@ -40,14 +41,22 @@ bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string
                   catalogue_.text(Msg::CouldntConnect) + " (" + agentHost + ")!");
         return false;
     }
+    // The converter compares the community's bytes in its own code page.
+    const auto community = toConverterText(accessCommunity);
+    if (!community) {
+        socket_.close();
+        sink.show(MessageKind::Error,
+                  catalogue_.extra(ExtraMsg::CommunityNotConvertible, accessCommunity));
+        return false;
+    }
     // Refused here, once, rather than by every transaction failing in turn.
-    if (accessCommunity.size() > kMaxSnmpCommunity) {
+    if (community->size() > kMaxSnmpCommunity) {
         socket_.close();
         sink.show(MessageKind::Error,
                   catalogue_.extra(ExtraMsg::CommunityTooLong, std::to_string(kMaxSnmpCommunity)));
         return false;
     }
-    community_ = accessCommunity;
+    community_ = *community;
     open_ = true;
     return true;
 }

@@ -359,6 +359,17 @@ TEST_F(CliAgainstSimulator, ExitCodes) {
     EXPECT_EQ(err.str(), "Nem tudok kapcsolódni a távoli eszközhöz (no-such-host.invalid)!\n");
 }
 
+TEST_F(CliAgainstSimulator, CommunityTravelsInTheConvertersCodePage) {
+    SnmpFaults faults;
+    faults.community = "jelsz\xF3"; // as the converter holds it
+    Converter converter({}, faults);
+    ASSERT_TRUE(converter.ok);
+    const auto host = converter.config(1).agentHost;
+    EXPECT_EQ(run(converter, {"--host", host, "--community", "jelszó", "read"}), 0) << err.str();
+    EXPECT_EQ(run(converter, {"--lang", "en", "--host", host, "--community", "密码", "read"}), 1);
+    EXPECT_NE(err.str().find("cannot store"), std::string::npos) << err.str();
+}
+
 TEST_F(CliAgainstSimulator, FirmwareDownload) {
     std::string file(18, 'H'); // the header, never sent
     for (int i = 0; i < 3000; ++i)

@@ -1,0 +1,112 @@
+#include "config/CodePage.h"
+
+#include <array>
+#include <cstdint>
+
+namespace varnadex {
+namespace {
+
+// Windows-1250, 0x80 to 0xFF; 0 where the code page defines no character.
+constexpr std::array<char16_t, 128> kHigh = {
+    0x20AC, 0,      0x201A, 0,      0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0,      0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, // 88
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0,      0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, // 98
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, // A0
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, // A8
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, // B8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, // C0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, // C8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, // D0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, // D8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, // E0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, // E8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, // F0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // F8
+};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The next code point of a UTF-8 text, or nothing for a malformed or over-long sequence.
+std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& i) {
+    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[k]); };
+    const std::uint8_t lead = byte(i);
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    if (length == 0 || i + length > s.size()) return std::nullopt;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return std::nullopt;
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    i += length;
+    return c;
+}
+
+} // namespace
+
+std::optional<std::string> toConverterText(std::string_view utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        auto c = nextCodePoint(utf8, i);
+        if (!c) return std::nullopt;
+        if (*c < 0x80) {
+            out += static_cast<char>(*c);
+            continue;
+        }
+        std::size_t k = 0;
+        while (k < kHigh.size() && (kHigh[k] == 0 || kHigh[k] != *c))
+            ++k;
+        if (k == kHigh.size()) return std::nullopt;
+        out += static_cast<char>(0x80 + k);
+    }
+    return out;
+}
+
+std::string fromConverterText(std::string_view bytes) {
+    std::string out;
+    for (char ch : bytes) {
+        const auto b = static_cast<std::uint8_t>(ch);
+        if (b < 0x80) {
+            out += ch;
+            continue;
+        }
+        const char16_t c = kHigh[b - 0x80];
+        appendUtf8(out, c ? c : 0xFFFD);
+    }
+    return out;
+}
+
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t n = 0;
+    for (char ch : utf8)
+        if ((static_cast<std::uint8_t>(ch) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string firstCharacters(std::string_view utf8, std::size_t n) {
+    std::size_t i = 0;
+    for (std::size_t seen = 0; i < utf8.size(); ++i) {
+        if ((static_cast<std::uint8_t>(utf8[i]) & 0xC0) != 0x80 && seen++ == n) break;
+    }
+    return std::string(utf8.substr(0, i));
+}
+
+} // namespace varnadex
