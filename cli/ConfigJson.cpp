@@ -1,6 +1,7 @@
 #include "cli/ConfigJson.h"
 
 #include "config/CodePage.h"
+#include "config/DialogRules.h"
 #include "config/RegisterMap.h"
 
 #include <nlohmann/json.hpp>
@@ -27,7 +28,8 @@ struct JsonField {
     bool optional = false;
 };
 
-// Text members take any text here: Write Conf checks addresses and numbers before it sends.
+// The ranges and limits are the settings dialogs' own. Text members take any text here:
+// Write Conf checks addresses and numbers before it sends.
 const JsonField kFields[] = {
     {"macAddress", &C::macAddress, Check::AnyText},
     {"ipAddress", &C::ipAddress, Check::AnyText},
@@ -46,17 +48,17 @@ const JsonField kFields[] = {
     {"workingMode", &C::workingMode, Check::Range, 0, 1},
     {"protocol", &C::protocol, Check::Range, 0, 1},
     {"tcpMode", &C::tcpMode, Check::Range, 0, 1},
-    {"networkTimeout", &C::networkTimeout, Check::Range, 15, 255},
-    {"keepAliveTimer", &C::keepAliveTimer, Check::Range, 0, 10},
+    {"networkTimeout", &C::networkTimeout, Check::Range, kNetworkTimeoutLow, kNetworkTimeoutHigh},
+    {"keepAliveTimer", &C::keepAliveTimer, Check::Range, kKeepAliveLow, kKeepAliveHigh},
     {"bufferHandling", &C::bufferHandling, Check::Range, 0, 1},
     {"networkDelay", &C::networkDelay, Check::Range, 0, 2},
     {"optimizeFor", &C::optimizeFor, Check::Range, 0, 1},
     {"icmpEchoEnabled", &C::icmpEchoEnabled, Check::Range, 0, 1},
     {"patternCharEnabled", &C::patternCharEnabled, Check::Range, 0, 1},
-    {"patternChar", &C::patternChar, Check::MaxLength, 2},
+    {"patternChar", &C::patternChar, Check::MaxLength, int(kPatternCharLimit)},
     {"snmpReadEnabled", &C::snmpReadEnabled, Check::Range, 0, 1},
     {"snmpWriteEnabled", &C::snmpWriteEnabled, Check::Range, 0, 1},
-    {"snmpCommunity", &C::snmpCommunity, Check::MaxLength, 10},
+    {"snmpCommunity", &C::snmpCommunity, Check::MaxLength, int(kSnmpCommunityLimit)},
     {"snmpFilterAddress", &C::snmpFilterAddress, Check::AnyText},
     {"snmpFilterMask", &C::snmpFilterMask, Check::AnyText},
 };

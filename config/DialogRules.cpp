@@ -1,5 +1,7 @@
 #include "config/DialogRules.h"
 
+#include "config/CodePage.h"
+
 namespace varnadex {
 
 std::string rangeMessage(int low, int high) {
@@ -15,13 +17,6 @@ namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-std::size_t utf8Length(std::string_view text) {
-    std::size_t n = 0;
-    for (const char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
 }
 
 } // namespace
@@ -50,7 +45,7 @@ ByteCheck checkByteField(std::string_view text, std::uint8_t low, std::uint8_t h
 }
 
 std::optional<std::string> checkTextLimit(std::string_view utf8Text, std::size_t limit) {
-    if (utf8Length(utf8Text) > limit) return textLimitMessage(limit);
+    if (characterCount(utf8Text) > limit) return textLimitMessage(limit);
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/RegisterMap.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -42,7 +44,7 @@ inline constexpr std::uint8_t kNetworkTimeoutHigh = 255;
 inline constexpr std::uint8_t kKeepAliveLow = 0;
 inline constexpr std::uint8_t kKeepAliveHigh = 10;
 inline constexpr std::size_t kPatternCharLimit = 2;
-inline constexpr std::size_t kSnmpCommunityLimit = 10;
+inline constexpr std::size_t kSnmpCommunityLimit = kCommunityMaxLength;
 
 // ---- Serial Port Settings ----------------------------------------------------------------
 
