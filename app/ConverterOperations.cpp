@@ -25,12 +25,12 @@ bool ConverterOperations::withConnection(ConverterConfig& config, Procedure run)
 
 bool ConverterOperations::ReadConf(ConverterConfig& config) {
     return withConnection(config,
-                          [&](IConfigConnection& c) { return procedures_.ReadConf(config, c); });
+                          [&](IConfigConnection& c) { return procedures_.ReadConf(config, c, control_); });
 }
 
 bool ConverterOperations::WriteConf(ConverterConfig& config) {
     return withConnection(config,
-                          [&](IConfigConnection& c) { return procedures_.WriteConf(config, c); });
+                          [&](IConfigConnection& c) { return procedures_.WriteConf(config, c, control_); });
 }
 
 bool ConverterOperations::Reset(ConverterConfig& config) {

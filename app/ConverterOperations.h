@@ -21,6 +21,7 @@ public:
                         IFirmwareFile& firmwareFile, IMessageSink& sink,
                         const MessageCatalogue& catalogue);
 
+    void setControl(OperationControl control) override { control_ = std::move(control); }
     bool ReadConf(ConverterConfig& config) override;
     bool WriteConf(ConverterConfig& config) override;
     bool Reset(ConverterConfig& config) override;
@@ -39,6 +40,7 @@ private:
     template <class Procedure> bool withConnection(ConverterConfig& config, Procedure run);
 
     IMessageSink& sink_;
+    OperationControl control_;
     CSerialLink serial_;
     CSnmpSocket snmp_;
     ConfigProcedures procedures_;

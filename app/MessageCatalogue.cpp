@@ -72,6 +72,16 @@ constexpr ExtraText kExtra[] = {
      "of the Central European alphabets, digits and punctuation.",
      "A(z) \"%1\" community olyan karaktert tartalmaz, amelyet a konverter nem tud tárolni. "
      "Közép-európai betűket, számjegyeket és írásjeleket használjon."},
+    {"Stopped. The configuration was not read; nothing was changed.",
+     "Leállítva. A konfiguráció beolvasása nem fejeződött be; semmi sem változott."},
+    {"Stopped after %1 of %2 registers. The converter now holds part of the new "
+     "configuration: write it again.",
+     "Leállítva %1 / %2 regiszter után. A konverterben most az új konfigurációnak csak egy "
+     "része van: írja be újra."},
+    {"Stopped before anything was written. The converter is unchanged.",
+     "Leállítva, mielőtt bármi beíródott volna. A konverter nem változott."},
+    {"Stopped. The converter now holds an incomplete firmware image: load the firmware again.",
+     "Leállítva. A konverterben most hiányos szoftver van: töltse le újra a szoftvert."},
 };
 
 std::string substitute(std::string text, const std::string& a1, const std::string& a2) {

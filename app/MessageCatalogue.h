@@ -35,6 +35,10 @@ enum class ExtraMsg : int {
     FirmwareTooShort, // %1 = file name
     FirmwareAbortConfirm,
     CommunityNotConvertible, // %1 = the community text
+    ReadInterrupted,
+    WriteInterrupted, // %1 = registers written, %2 = registers in the whole write
+    WriteInterruptedUnchanged,
+    FirmwareInterrupted,
 };
 
 constexpr int kCatalogueSize = 16;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Interruption.h"
 #include "config/ConverterConfig.h"
 
 #include <cstdint>
@@ -25,6 +26,9 @@ struct FirmwareProgress {
 class IOperations {
 public:
     virtual ~IOperations() = default;
+    // How Read Conf and Write Conf are followed and stopped from now on (the progress
+    // callback runs on the thread that runs the operation).
+    virtual void setControl(OperationControl control) { (void)control; }
     virtual bool ReadConf(ConverterConfig& config) = 0;
     virtual bool WriteConf(ConverterConfig& config) = 0;
     virtual bool Reset(ConverterConfig& config) = 0;

@@ -1,8 +1,9 @@
 #include "cli/CliApp.h"
 
 #include "app/ConfApp.h"
-#include "cli/ConfigJson.h"
+#include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"
+#include "platform/FileIo.h"
 #include "snmp/SnmpSocket.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <variant>
 
 namespace varnadex {
 namespace {
@@ -114,33 +116,6 @@ std::variant<Options, UsageError> parse(const std::vector<std::string>& args) {
     return o;
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Writes through a temporary file, so a failed write never leaves half a file behind.
-bool writeFileAtomically(const std::string& path, const std::string& content) {
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << content;
-        out.flush();
-        if (!out) {
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) std::remove(tmp.c_str());
-    return !ec;
-}
-
 std::string formatSeconds(double seconds) {
     int s = seconds < 0 ? 0 : static_cast<int>(seconds + 0.5);
     char buf[16];
@@ -208,17 +183,19 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     config.applyLateDefaults();
     config.firmwareVersion = catalogue.text(Msg::Unknown);
     if (o.command == "write") {
-        auto text = readFile(o.file);
-        if (!text) {
-            env.err << "varnadex-cli: cannot read \"" << o.file << "\"\n";
+        const FileRead file = readInputFile(o.file, kConfigFileLimit);
+        if (!file.content) {
+            env.err << "varnadex-cli: cannot read \"" << o.file << "\": " << file.error << "\n";
             return kExitUsage;
         }
-        auto fromFile = configFromJson(*text);
-        if (auto* error = std::get_if<std::string>(&fromFile)) {
-            env.err << "varnadex-cli: " << o.file << ": " << *error << "\n";
+        const ConfigFileResult fromFile = parseConfigFile(*file.content);
+        if (!fromFile.config) {
+            env.err << "varnadex-cli: " << o.file << ": " << fromFile.error << "\n";
             return kExitUsage;
         }
-        config = std::get<ConverterConfig>(fromFile);
+        for (const auto& warning : fromFile.warnings)
+            env.err << "varnadex-cli: " << o.file << ": warning: " << warning << "\n";
+        config = *fromFile.config;
         config.firmwareVersion = catalogue.text(Msg::Unknown);
     }
     config.accessMode = o.host ? 1 : 0;
@@ -234,13 +211,17 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     }
 
     auto operations = env.makeOperations(sink, catalogue);
+    operations->setControl({env.interruption, {}});
+    const auto interrupted = [&] { return env.interruption && env.interruption->requested(); };
+    // What a shell expects of a program a signal stopped.
+    const auto failed = [&] { return interrupted() ? 128 + env.interruptSignal() : kExitFailed; };
     if (o.command == "read") {
-        if (!operations->ReadConf(config)) return kExitFailed;
+        if (!operations->ReadConf(config)) return failed();
         const std::string text = o.format == "json" ? configToJson(config) : configToText(config);
         if (!o.output) {
             env.out << text << std::flush;
-        } else if (!writeFileAtomically(*o.output, text)) {
-            env.err << "varnadex-cli: cannot write \"" << *o.output << "\"\n";
+        } else if (auto error = writeOutputFile(*o.output, text)) {
+            env.err << "varnadex-cli: cannot write \"" << *o.output << "\": " << *error << "\n";
             return kExitFailed;
         }
         return kExitOk;
@@ -252,9 +233,9 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
             sink.show(MessageKind::Error, *problem);
             return kExitUsage;
         }
-        return operations->WriteConf(config) ? kExitOk : kExitFailed;
+        return operations->WriteConf(config) ? kExitOk : failed();
     }
-    if (o.command == "reset") return operations->Reset(config) ? kExitOk : kExitFailed;
+    if (o.command == "reset") return operations->Reset(config) ? kExitOk : failed();
 
     // firmware: a file that holds no image is refused before the port is opened.
     std::error_code ec;
@@ -267,11 +248,20 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
         sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareTooShort, o.file));
         return kExitUsage;
     }
-    if (!operations->FirmwareStart(config, o.file)) return kExitFailed;
+    if (!operations->FirmwareStart(config, o.file)) return failed();
     const Millis started = env.clock.now();
     bool ok = true;
     for (;;) {
+        if (interrupted()) {
+            // Between two slices: the converter's loader holds what came so far.
+            operations->FirmwareAbort();
+            showProgress(env, operations->firmwareProgress(),
+                         static_cast<double>((env.clock.now() - started).count()) / 1000.0, true);
+            sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareInterrupted));
+            return failed();
+        }
         env.clock.sleepFor(Millis(1000));
+        if (interrupted()) continue;
         const bool more = operations->FirmwareTick();
         const double elapsed = static_cast<double>((env.clock.now() - started).count()) / 1000.0;
         auto progress = operations->firmwareProgress();

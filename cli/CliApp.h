@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Clock.h"
+#include "app/Interruption.h"
 #include "app/Operations.h"
 
 #include <functional>
@@ -19,6 +20,10 @@ struct CliEnvironment {
     std::function<std::unique_ptr<IOperations>(IMessageSink&, const MessageCatalogue&)>
         makeOperations;
     IClock& clock; // paces the firmware download's ticks
+    // Set when the user asks the program to stop (a signal); the signal's number, for the
+    // exit status.
+    const Interruption* interruption = nullptr;
+    std::function<int()> interruptSignal = [] { return 2; };
 };
 
 enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };

@@ -6,12 +6,15 @@
 namespace varnadex {
 namespace {
 
-// Windows-1250, 0x80 to 0xFF; 0 where the code page defines no character.
+// Windows-1250, 0x80 to 0xFF. The five positions the code page leaves undefined (0x81, 0x83,
+// 0x88, 0x90, 0x98) stand for the C1 control characters of the same number, so that every
+// byte a converter holds reads as some character and writes back as the same byte: a backup
+// restores exactly what it saved.
 constexpr std::array<char16_t, 128> kHigh = {
-    0x20AC, 0,      0x201A, 0,      0x201E, 0x2026, 0x2020, 0x2021, // 80
-    0,      0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, // 88
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
-    0,      0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, // 98
+    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, // 98
     0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, // A0
     0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, // A8
     0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, // B0
@@ -72,7 +75,7 @@ std::optional<std::string> toConverterText(std::string_view utf8) {
             continue;
         }
         std::size_t k = 0;
-        while (k < kHigh.size() && (kHigh[k] == 0 || kHigh[k] != *c))
+        while (k < kHigh.size() && kHigh[k] != *c)
             ++k;
         if (k == kHigh.size()) return std::nullopt;
         out += static_cast<char>(0x80 + k);
@@ -88,8 +91,7 @@ std::string fromConverterText(std::string_view bytes) {
             out += ch;
             continue;
         }
-        const char16_t c = kHigh[b - 0x80];
-        appendUtf8(out, c ? c : 0xFFFD);
+        appendUtf8(out, kHigh[b - 0x80]);
     }
     return out;
 }

@@ -14,8 +14,8 @@ namespace varnadex {
 
 // Nothing when the text holds a character the code page does not have, or is not UTF-8.
 std::optional<std::string> toConverterText(std::string_view utf8);
-// Every byte has a meaning, except the five the code page leaves undefined: those become
-// U+FFFD, so a read never produces text that is not UTF-8.
+// Every byte has a meaning; the five the code page leaves undefined become the C1 control
+// characters of the same number, and toConverterText turns them back into the same bytes.
 std::string fromConverterText(std::string_view bytes);
 
 // Characters, not bytes, of a UTF-8 text, and its first n characters.

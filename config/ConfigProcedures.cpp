@@ -40,6 +40,61 @@ constexpr FieldLabel kLabels[] = {
     {"localPort", "Local Port", "Helyi port"},
 };
 
+// The transport's link as a procedure sees it: it counts the register exchanges for the
+// progress shown to the user, and refuses the next exchange once a stop has been asked for.
+class GuardedLink : public IRegisterLink {
+public:
+    GuardedLink(IRegisterLink& inner, const OperationControl& control, int total)
+        : inner_(inner), control_(control), total_(total) {}
+
+    Transport transport() const override { return inner_.transport(); }
+    bool readRegister(std::uint8_t address, std::uint8_t& value) override {
+        return guarded([&] { return inner_.readRegister(address, value); });
+    }
+    bool writeRegister(std::uint8_t address, std::uint8_t value) override {
+        return guarded([&] { return inner_.writeRegister(address, value); });
+    }
+    // The version comes after the last register: nothing is left to protect by then.
+    std::string readVersion() override { return inner_.readVersion(); }
+
+    void setTotal(int total) {
+        total_ = total;
+        report();
+    }
+    int done() const { return done_; }
+    int total() const { return total_; }
+    bool stopped() const { return stopped_; }
+
+private:
+    template <class Exchange> bool guarded(Exchange exchange) {
+        if (control_.stopRequested()) {
+            stopped_ = true;
+            return false;
+        }
+        const bool ok = exchange();
+        if (ok) ++done_;
+        report();
+        return ok;
+    }
+    void report() {
+        if (control_.progress) control_.progress(done_, total_);
+    }
+
+    IRegisterLink& inner_;
+    const OperationControl& control_;
+    int total_;
+    int done_ = 0;
+    bool stopped_ = false;
+};
+
+// Registers a walk over `order` moves, the community's characters apart.
+int registersIn(std::span<const FieldEntry* const> order) {
+    int n = 0;
+    for (const FieldEntry* f : order)
+        if (f->rule != Rule::CommunityChars) n += f->count;
+    return n;
+}
+
 std::string labelOf(const FieldEntry& f, bool english) {
     for (const auto& l : kLabels)
         if (std::strcmp(l.field, f.name) == 0) return english ? l.english : l.hungarian;
@@ -104,9 +159,20 @@ void ConfigProcedures::finish(ConverterConfig& config, IConfigConnection& connec
         sink_.show(MessageKind::Plain, catalogue_.text(Msg::OldFirmware));
 }
 
-OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& connection) {
+OpResult ConfigProcedures::stopped(IConfigConnection& connection, const std::string& account) {
+    connection.close();
+    sink_.show(MessageKind::Error, account);
+    return OpResult::Interrupted;
+}
+
+OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& connection,
+                                    const OperationControl& control) {
     if (!connection.open()) return OpResult::NotOpened;
-    TypedAccessors acc(connection.link(), sink_, catalogue_);
+    // Until the community's length is read, as if it were as long as it can be.
+    const int planned = registersIn(readOrder());
+    GuardedLink link(connection.link(), control, planned + int(kCommunityMaxLength));
+    TypedAccessors acc(link, sink_, catalogue_);
+    const ConverterConfig before = config;
     for (const FieldEntry* f : readOrder()) {
         int ok = 0;
         if (f->rule == Rule::Text) {
@@ -132,6 +198,7 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
             ok = acc.GetByte(f->first, length);
             std::string community;
             const std::size_t n = std::min<std::size_t>(length, kCommunityMaxLength);
+            if (ok) link.setTotal(planned + int(n));
             for (std::size_t i = 0; ok && i < n; ++i) {
                 std::uint8_t ch = 0;
                 ok = acc.GetByte(static_cast<std::uint8_t>(f->first + 1 + i), ch);
@@ -143,25 +210,41 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
             ok = acc.GetByte(f->first, value);
             if (ok) applyRegisterValue(*f, value, config);
         }
+        if (!ok && link.stopped()) {
+            config = before;
+            return stopped(connection, catalogue_.extra(ExtraMsg::ReadInterrupted));
+        }
         if (!ok) return fail(connection);
     }
     finish(config, connection, acc);
     return OpResult::Ok;
 }
 
-OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection& connection) {
+OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection& connection,
+                                     const OperationControl& control) {
     // A typo must never leave the converter half-written: refuse before anything is sent.
     if (auto problem = checkWritable(config)) {
         sink_.show(MessageKind::Error, *problem);
         return OpResult::BadInput;
     }
     if (!connection.open()) return OpResult::NotOpened;
-    TypedAccessors acc(connection.link(), sink_, catalogue_);
-    if (config.enableMac && !acc.SetMac(macField().first, config.macAddress))
-        return fail(connection);
     config.snmpCommunity = communityForWrite(config.snmpCommunity);
     // Checked above: every character has its byte in the converter's code page.
     const std::string community = toConverterText(config.snmpCommunity).value_or("");
+    int planned = registersIn(writeOrder()) + int(community.size());
+    if (config.enableMac) planned += macField().count;
+    if (!registerValueFor(*findField("networkDelay"), config)) planned -= 1;
+    GuardedLink link(connection.link(), control, planned);
+    TypedAccessors acc(link, sink_, catalogue_);
+    auto failed = [&] {
+        if (!link.stopped()) return fail(connection);
+        if (link.done() == 0)
+            return stopped(connection, catalogue_.extra(ExtraMsg::WriteInterruptedUnchanged));
+        return stopped(connection,
+                       catalogue_.extra(ExtraMsg::WriteInterrupted, std::to_string(link.done()),
+                                        std::to_string(link.total())));
+    };
+    if (config.enableMac && !acc.SetMac(macField().first, config.macAddress)) return failed();
     for (const FieldEntry* f : writeOrder()) {
         int ok = 1;
         if (f->rule == Rule::Text) {
@@ -188,7 +271,7 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
         } else if (auto value = registerValueFor(*f, config)) {
             ok = acc.SetByte(f->first, *value);
         }
-        if (!ok) return fail(connection);
+        if (!ok) return failed();
     }
     finish(config, connection, acc);
     return OpResult::Ok;

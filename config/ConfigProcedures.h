@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Interruption.h"
 #include "app/MessageCatalogue.h"
 #include "app/MessageSink.h"
 #include "config/ConfigConnection.h"
@@ -15,6 +16,7 @@ enum class OpResult {
     NotOpened,           // the port or socket could not be used; its message was shown
     BadInput,            // a field would not convert; nothing was sent
     CommunicationFailed, // the converter did not answer or refused
+    Interrupted,         // stopped between two register exchanges; what that left was shown
 };
 
 // Read Conf and Write Conf, written once over whichever transport the connection holds.
@@ -24,11 +26,15 @@ public:
         : sink_(sink), catalogue_(catalogue) {}
 
     // Loads the converter's whole configuration into the record. A field keeps its old
-    // value unless its whole read succeeded; firmwareVersion changes only on success.
-    OpResult ReadConf(ConverterConfig& config, IConfigConnection& connection);
+    // value unless its whole read succeeded; firmwareVersion changes only on success. A read
+    // that is stopped changes nothing at all.
+    OpResult ReadConf(ConverterConfig& config, IConfigConnection& connection,
+                      const OperationControl& control = {});
     // Stores the whole record into the converter (the MAC address only with enableMac).
-    // Every text the write converts is checked before the transport is opened.
-    OpResult WriteConf(ConverterConfig& config, IConfigConnection& connection);
+    // Every text the write converts is checked before the transport is opened. A write that
+    // is stopped says how far it got: the converter then holds part of the record.
+    OpResult WriteConf(ConverterConfig& config, IConfigConnection& connection,
+                       const OperationControl& control = {});
 
     // The message for the first field the write could not convert; nothing when all can.
     std::optional<std::string> checkWritable(const ConverterConfig& config) const;
@@ -37,6 +43,7 @@ public:
 
 private:
     OpResult fail(IConfigConnection& connection);
+    OpResult stopped(IConfigConnection& connection, const std::string& account);
     void finish(ConverterConfig& config, IConfigConnection& connection, class TypedAccessors& acc);
 
     IMessageSink& sink_;

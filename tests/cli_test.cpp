@@ -1,5 +1,5 @@
 #include "cli/CliApp.h"
-#include "cli/ConfigJson.h"
+#include "config/ConfigFile.h"
 #include "config/RegisterMap.h"
 #include "support/FakeClock.h"
 #include "support/MemoryLink.h"
@@ -84,9 +84,9 @@ protected:
 TEST_F(Cli, ReadPrintsOnlyTheConfigurationOnStandardOutput) {
     link.regs[16] = 10;
     EXPECT_EQ(run({"--lang", "en", "--port", "/dev/null", "read"}), 0);
-    auto parsed = configFromJson(out.str());
-    ASSERT_TRUE(std::holds_alternative<ConverterConfig>(parsed)) << out.str();
-    EXPECT_EQ(std::get<ConverterConfig>(parsed).ipAddress, "10.168.255.1");
+    auto parsed = parseConfigFile(out.str());
+    ASSERT_TRUE(parsed.config) << out.str();
+    EXPECT_EQ(parsed.config->ipAddress, "10.168.255.1");
     EXPECT_NE(out.str().find("\"firmwareVersion\": \"2.2\""), std::string::npos);
     EXPECT_EQ(err.str(), "Done\n");
     EXPECT_EQ(MemoryOperations::lastAccessMode, 0);
@@ -135,9 +135,19 @@ TEST_F(Cli, RefusedFilesSendNothing) {
         {"{ not json", "not valid JSON"},
         {"[1,2]", "one JSON object"},
         {replace("\"ipAddress\"", "\"ipAdress\""), "ipAdress"},
-        {replace("\"networkTimeout\": 60", "\"networkTimeout\": 14"), "networkTimeout"},
-        {replace("\"keepAliveTimer\": 10", "\"keepAliveTimer\": 11"), "keepAliveTimer"},
-        {replace("\"protocol\": 0", "\"protocol\": 2"), "protocol"},
+        // Only what the registers cannot hold is refused.
+        {replace("\"networkTimeout\": 60", "\"networkTimeout\": 256"), "networkTimeout"},
+        {replace("\"keepAliveTimer\": 10", "\"keepAliveTimer\": 26"), "keepAliveTimer"},
+        {replace("\"protocol\": 0", "\"protocol\": -1"), "protocol"},
+        {replace("\"networkDelay\": 0", "\"networkDelay\": 3"), "networkDelay"},
+        {replace("\"networkTimeout\": 60", "\"networkTimeout\": 1e400"), "networkTimeout"},
+        {replace("\"networkTimeout\": 60", "\"networkTimeout\": " + std::string(400, '9')),
+         "networkTimeout"},
+        {replace("\"protocol\": 0", "\"protocol\": 18446744073709551615"), "protocol"},
+        {replace("\"protocol\": 0", "\"protocol\": 0, \"protocol\": 1"), "given twice"},
+        {replace("\"protocol\": 0", "\"protocol\": [0]"), "protocol"},
+        {replace("\"dataFormat\": \"8N1\"", "\"dataFormat\": \"7E1\", \"dataFormatCode\": 193"),
+         "dataFormatCode"},
         {replace("\"protocol\": 0", "\"protocol\": \"0\""), "protocol"},
         {replace("\"dataFormat\": \"8N1\"", "\"dataFormat\": \"9N1\""), "dataFormat"},
         {replace("\"snmpCommunity\": \"kelvin\"", "\"snmpCommunity\": \"elevenchars\""),

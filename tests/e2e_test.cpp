@@ -3,7 +3,7 @@
 
 #include "app/ConverterOperations.h"
 #include "cli/CliApp.h"
-#include "cli/ConfigJson.h"
+#include "config/ConfigFile.h"
 #include "config/RegisterMap.h"
 #include "maintenance/FirmwareFile.h"
 #include "platform/PosixSerialPort.h"

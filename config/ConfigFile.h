@@ -1,0 +1,38 @@
+#pragma once
+
+#include "config/ConverterConfig.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnadex {
+
+// The configuration file that `varnadex-cli read` writes and `write` and the window's "Open
+// Configuration..." take: one JSON member per converter field, named as the field, plus
+// firmwareVersion (written, never sent).
+
+// Anything larger is no configuration file: a device or a runaway pipe.
+inline constexpr std::size_t kConfigFileLimit = 1 << 20;
+
+std::string configToJson(const ConverterConfig& config);
+// "field: value" lines, aligned.
+std::string configToText(const ConverterConfig& config);
+
+struct ConfigFileResult {
+    std::optional<ConverterConfig> config; // the file's configuration, when it is good
+    std::string error;                     // otherwise why not, naming the field
+    // Values the registers hold but a settings dialog would not offer (a Network Timeout of 5
+    // read from a converter): written as they stand, and worth one line each to the user.
+    std::vector<std::string> warnings;
+};
+
+// Starts from the defaults and takes every converter field from the text. Refuses, naming the
+// field: text that is not JSON or holds a number no field type can hold, a missing member, a
+// member twice, a member that is no field, a value of the wrong type, a value the field's
+// registers cannot hold, and a dataFormat that contradicts dataFormatCode.
+ConfigFileResult parseConfigFile(std::string_view text);
+
+} // namespace varnadex
