@@ -2,6 +2,7 @@
 // link never sends wrong, and the varnadex-sim program's start-up and shutdown.
 
 #include "serial_support.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 namespace varnadex::test {
 namespace {
@@ -97,50 +96,16 @@ TEST(SimSerial, StopsPromptlyInTheMiddleOfAReply) {
 }
 
 #ifdef VARNADEX_SIM_PROGRAM
-// varnadex-sim run as a child, its stdout and stderr read line by line.
-class Program {
+// varnadex-sim run as a child.
+class Program : public ChildProcess {
 public:
-    explicit Program(std::vector<std::string> args) {
+    explicit Program(std::vector<std::string> args) : ChildProcess(withProgram(std::move(args))) {}
+
+private:
+    static std::vector<std::string> withProgram(std::vector<std::string> args) {
         args.insert(args.begin(), VARNADEX_SIM_PROGRAM);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        out = ::fdopen(fds[0], "r");
+        return args;
     }
-    ~Program() {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            finish();
-        }
-        if (out) std::fclose(out);
-    }
-    // The next line, or "" at the end of the output.
-    std::string line() {
-        char buf[512] = {};
-        if (!out || !std::fgets(buf, sizeof buf, out)) return {};
-        std::string s = buf;
-        if (!s.empty() && s.back() == '\n') s.pop_back();
-        return s;
-    }
-    int finish() {
-        int status = 0;
-        if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return -1;
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    pid_t pid = -1;
-    std::FILE* out = nullptr;
 };
 
 TEST(SimProgram, PrintsItsPtyAnswersAndEndsOnSigterm) {
@@ -182,9 +147,7 @@ TEST(SimProgram, RefusesWhatItDoesNotKnow) {
         std::vector<std::string> all = {"--no-snmp"};
         all.insert(all.end(), args.begin(), args.end());
         Program sim(all);
-        std::string text, l;
-        while (!(l = sim.line()).empty())
-            text += l + "\n";
+        const std::string text = sim.rest();
         EXPECT_EQ(sim.finish(), code) << args[0];
         EXPECT_NE(text.find("usage: varnadex-sim"), std::string::npos) << args[0];
     }
