@@ -249,6 +249,19 @@ TEST(EndToEnd, FailureAtPatternCharKeepsTheFieldsBeforeIt) {
     EXPECT_EQ(converter.wire().back(), "r101");
 }
 
+TEST(EndToEnd, OversizedDatagramBeforeEachSnmpAnswerCostsNoRetry) {
+    SnmpFaults faults;
+    faults.oversizedFirst = true;
+    Converter converter({}, faults);
+    ASSERT_TRUE(converter.ok);
+    auto c = converter.config(1);
+    ASSERT_TRUE(converter.operations->ReadConf(c));
+    auto expected = kReadOrder;
+    expected.push_back("v");
+    EXPECT_EQ(converter.wire(), expected);
+    EXPECT_EQ(c.firmwareVersion, "2.2");
+}
+
 TEST(EndToEnd, OldFirmwareWarning) {
     struct Row {
         std::uint8_t major, minor;
