@@ -39,6 +39,8 @@ const char kUsage[] =
     "                         Restart and firmware loader: reset-reply=TEXT (the answer to\n"
     "                         RESET), boot (start in the loader), boot-v=HEX (the answer to\n"
     "                         'V'), boot-v-one-byte, boot-v-silent, boot-checkpoint-e=N,\n"
+    "                         boot-checkpoint-late=MS (each checkpoint answered 'O', late),\n"
+    "                         boot-checkpoint-flood=N (each checkpoint answered N 'O's),\n"
     "                         boot-final=TEXT|none (the verdict on an image; 'O' otherwise),\n"
     "                         boot-image-size=N (judge the image after N bytes, not after\n"
     "                         1.5 s of quiet)\n"
