@@ -31,6 +31,10 @@ constexpr int kSliceBudget = 1000;
 constexpr std::uint64_t kCheckpointEvery = 10000;
 constexpr std::uint64_t kCheckpointAt = 9999;
 constexpr std::uint64_t kProgressUnit = 1000;
+// A checkpoint's answer is read until the line falls quiet, so that none of it is left to pass
+// for the verdict; a converter that never falls quiet is given up on after five seconds of the
+// line at 9600 b/s, far beyond any answer.
+constexpr std::size_t kCheckpointTalkLimit = 4800;
 
 int progressUnits(std::uint64_t bytes) {
     return static_cast<int>(std::min<std::uint64_t>(bytes / kProgressUnit, INT_MAX));
@@ -127,16 +131,29 @@ bool FirmwareUpgrade::Tick() {
     for (int budget = kSliceBudget;; --budget) {
         const std::uint64_t position = file_.position();
         progressValue_ = progressUnits(position);
+        // The verdict can only follow the last byte. Whatever waits before it (a checkpoint's
+        // late answer, the rest of an answer to 'V') must not pass for it.
+        if (position >= file_.length()) link_.discardInput();
         if (!link_.writeRaw(std::span(&byte, 1))) return fail(Msg::CouldntSend);
         ++imageBytesSent_;
-        if (position % kCheckpointEvery == kCheckpointAt) {
-            // Anything but an 'E' here is no news.
-            if (link_.readReply(1, kReplyBufferSize) > 0 && holds(link_.reply(), 'E'))
-                return fail(Msg::DownloadError);
-        }
+        if (position % kCheckpointEvery == kCheckpointAt && checkpointSaysError())
+            return fail(Msg::DownloadError);
         if (budget == 0 || file_.position() >= file_.length()) return true;
         if (!readByte(byte)) return fail(Msg::DownloadError);
     }
+}
+
+bool FirmwareUpgrade::checkpointSaysError() {
+    std::size_t heard = 0;
+    for (int got = link_.readReply(1, kReplyBufferSize); got > 0; got = link_.readOn()) {
+        // Anything but an 'E' here is no news.
+        if (holds(link_.reply(), 'E')) return true;
+        heard += static_cast<std::size_t>(got);
+        // A reply short of a full buffer ended in quiet.
+        if (static_cast<std::size_t>(got) < kReplyBufferSize || heard >= kCheckpointTalkLimit)
+            break;
+    }
+    return false;
 }
 
 bool FirmwareUpgrade::finish() {

@@ -57,6 +57,8 @@ private:
     bool askVersion();
     void restartIntoLoader();
     bool readByte(std::uint8_t& byte);
+    // Reads the converter's answer at a checkpoint to its end; true when it holds an 'E'.
+    bool checkpointSaysError();
     bool finish();
     // Closes file and port, shows the message (if any) and returns to Idle.
     bool end(MessageKind kind, const std::string& text);

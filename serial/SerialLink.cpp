@@ -81,14 +81,26 @@ int CSerialLink::readInto(std::size_t needed, std::size_t usual, std::size_t lim
     // still short at the time-out has failed; what comes after it is not waited for.
     const bool complete =
         got >= needed || (refusalEnds && got > 0 && replyBuffer[0] != kReplyAccepted);
-    while (complete && got < limit) {
-        const int n =
-            port_.read(rest(got), got >= usual ? kReplyQuietTime : kPartialReplyQuietTime);
+    if (complete) got = readUntilQuiet(got, usual, limit);
+    replyLength_ = got;
+    return static_cast<int>(got);
+}
+
+std::size_t CSerialLink::readUntilQuiet(std::size_t got, std::size_t usual, std::size_t limit) {
+    while (got < limit) {
+        const int n = port_.read(std::span<std::uint8_t>(replyBuffer.data() + got, limit - got),
+                                 got >= usual ? kReplyQuietTime : kPartialReplyQuietTime);
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
-    replyLength_ = got;
-    return static_cast<int>(got);
+    return got;
+}
+
+int CSerialLink::readOn() {
+    replyLength_ = 0;
+    if (!port_.isOpen()) return -1;
+    replyLength_ = readUntilQuiet(0, 0, kReplyBufferSize);
+    return static_cast<int>(replyLength_);
 }
 
 bool CSerialLink::exchange(std::size_t frameLength, std::size_t needed, std::size_t usual) {

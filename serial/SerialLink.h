@@ -73,6 +73,10 @@ public:
     // read (fewer than `needed` when the time ran out), -1 when the port failed.
     bool writeRaw(std::span<const std::uint8_t> bytes);
     int readReply(std::size_t needed = 1, std::size_t limit = kReplyBufferSize);
+    // After a reply that filled replyBuffer: the next bytes the converter sent with it, read
+    // until the line is quiet or the buffer is full again. Returns their count, 0 when the line
+    // was already quiet, -1 when the port is closed.
+    int readOn();
     void discardInput();
     std::span<const std::uint8_t> reply() const { return {replyBuffer.data(), replyLength_}; }
 
@@ -84,6 +88,8 @@ public:
 
 private:
     int readInto(std::size_t needed, std::size_t usual, std::size_t limit, bool refusalEnds);
+    // Reads on from replyBuffer[got] until the line is quiet or `limit` bytes are in.
+    std::size_t readUntilQuiet(std::size_t got, std::size_t usual, std::size_t limit);
     bool exchange(std::size_t frameLength, std::size_t needed, std::size_t usual);
 
     ISerialPort& port_;

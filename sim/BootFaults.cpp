@@ -53,9 +53,12 @@ FaultParse applyBootFault(const std::string& text, BootFaults& faults) {
         return parseHexBytes(value, faults.versionAnswer) ? FaultParse::Applied
                                                           : FaultParse::BadValue;
     }
-    if (name == "boot-checkpoint-e") {
-        return parseCount(value, faults.checkpointError) ? FaultParse::Applied
-                                                         : FaultParse::BadValue;
+    if (name == "boot-checkpoint-e" || name == "boot-checkpoint-late" ||
+        name == "boot-checkpoint-flood") {
+        int& field = name == "boot-checkpoint-e"      ? faults.checkpointError
+                     : name == "boot-checkpoint-late" ? faults.checkpointLateMs
+                                                      : faults.checkpointFlood;
+        return parseCount(value, field) ? FaultParse::Applied : FaultParse::BadValue;
     }
     if (name == "boot-image-size") {
         int size = 0;

@@ -17,6 +17,10 @@ struct BootFaults {
     bool versionOneByte = false;   // "boot-v-one-byte": only the answer's first byte
     bool versionSilent = false;    // "boot-v-silent": 'V' goes unanswered in the loader too
     int checkpointError = 0;       // "boot-checkpoint-e=N": 'E' at the N-th checkpoint (0: off)
+    int checkpointLateMs = 0;      // "boot-checkpoint-late=MS": every checkpoint answered 'O',
+                                   // MS after its byte (and so any 'E' with it)
+    int checkpointFlood = 0;       // "boot-checkpoint-flood=N": every checkpoint answered with
+                                   // N 'O's, before any 'E'
     std::string finalReply = "O";  // "boot-final=TEXT": the verdict on a whole image;
                                    // "boot-final=none": no verdict at all
     std::string resetReply = "OK"; // "reset-reply=TEXT": the answer to the RESET restart frame

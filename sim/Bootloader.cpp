@@ -48,11 +48,17 @@ std::optional<Bootloader::Reply> Bootloader::take(std::uint8_t byte, TimePoint a
         if ((image_.size() + kFileHeader) % kCheckpointEvery == kCheckpointAt) {
             ++checkpoints_;
             log_.add("boot checkpoint " + std::to_string(checkpoints_));
-            if (checkpoints_ == faults_.checkpointError) {
+            const int os = faults_.checkpointFlood > 0 ? faults_.checkpointFlood
+                                                       : (faults_.checkpointLateMs > 0 ? 1 : 0);
+            const bool error = checkpoints_ == faults_.checkpointError;
+            std::vector<std::uint8_t> answer(static_cast<std::size_t>(os + (error ? 1 : 0)), 'O');
+            if (error) {
                 // The rest of the image is thrown away until the program stops sending.
                 state_ = State::Failed;
-                return Reply{{'E'}, at};
+                answer.back() = 'E';
             }
+            if (!answer.empty())
+                return Reply{answer, at + std::chrono::milliseconds(faults_.checkpointLateMs)};
         }
         if (faults_.imageSize > 0 && image_.size() == faults_.imageSize) return judge(at);
         return std::nullopt;

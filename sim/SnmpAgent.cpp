@@ -21,8 +21,17 @@ using SteadyClock = std::chrono::steady_clock;
 struct Pending {
     SteadyClock::time_point due;
     sockaddr_in to;
-    std::vector<std::uint8_t> bytes;
+    SnmpResponder::Answer answer;
 };
+
+void sendAnswer(int fd, const sockaddr_in& to, const SnmpResponder::Answer& answer) {
+    auto send = [&](const std::vector<std::uint8_t>& bytes) {
+        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                 sizeof to);
+    };
+    if (!answer.forerunner.empty()) send(answer.forerunner);
+    send(answer.bytes);
+}
 
 } // namespace
 
@@ -88,9 +97,7 @@ void SnmpAgent::run() {
 
         const auto now = SteadyClock::now();
         while (!pending.empty() && pending.front().due <= now) {
-            const Pending& p = pending.front();
-            ::sendto(fd_, p.bytes.data(), p.bytes.size(), 0,
-                     reinterpret_cast<const sockaddr*>(&p.to), sizeof p.to);
+            sendAnswer(fd_, pending.front().to, pending.front().answer);
             pending.erase(pending.begin());
         }
         if (!(fds[0].revents & POLLIN)) continue;
@@ -103,11 +110,10 @@ void SnmpAgent::run() {
         auto answer = responder_.handle(std::span(buffer).first(static_cast<std::size_t>(got)));
         if (!answer) continue;
         if (answer->delay.count() == 0) {
-            ::sendto(fd_, answer->bytes.data(), answer->bytes.size(), 0,
-                     reinterpret_cast<const sockaddr*>(&from), sizeof from);
+            sendAnswer(fd_, from, *answer);
             continue;
         }
-        Pending later{SteadyClock::now() + answer->delay, from, std::move(answer->bytes)};
+        Pending later{SteadyClock::now() + answer->delay, from, std::move(*answer)};
         auto at = std::upper_bound(pending.begin(), pending.end(), later.due,
                                    [](auto due, const Pending& p) { return due < p.due; });
         pending.insert(at, std::move(later));

@@ -35,6 +35,7 @@ FaultParse applySnmpFault(const std::string& text, SnmpFaults& faults) {
     if (name == "snmp-error-status") return flag(faults.errorStatus);
     if (name == "snmp-short-form") return flag(faults.shortForm);
     if (name == "snmp-oversized") return flag(faults.oversized);
+    if (name == "snmp-oversized-first") return flag(faults.oversizedFirst);
     if (name == "snmp-answer-attempt") {
         auto n = number(value, 1, 1000);
         if (!n) return FaultParse::BadValue;

@@ -20,6 +20,8 @@ struct SnmpFaults {
                                       // nothing, yet echoes the binding a success would carry
     bool shortForm = false;           // "snmp-short-form": standard BER framing in answers
     bool oversized = false;           // "snmp-oversized": answers padded past 100 bytes
+    bool oversizedFirst = false;      // "snmp-oversized-first": each answer follows a copy of
+                                      // itself padded past 100 bytes
 };
 
 // The delay "snmp-late" gives without a value: past the first three attempts' windows.

@@ -16,6 +16,13 @@ constexpr std::size_t kOversizedLength = 128;
 
 enum class Target { Register, Reset, Version, Unknown };
 
+// Padding after the message leaves every position the tool reads intact, so only the size
+// tells this datagram from a good answer.
+std::vector<std::uint8_t> oversized(std::vector<std::uint8_t> bytes) {
+    if (bytes.size() < kOversizedLength) bytes.resize(kOversizedLength, 0x00);
+    return bytes;
+}
+
 struct Request {
     std::int32_t requestId = 0;
     std::uint8_t pduTag = 0;
@@ -130,11 +137,7 @@ std::vector<std::uint8_t> encodeAnswer(const Request& request, const Outcome& ou
                              true);
     const auto community = enc.tlv(ber::kOctetString, request.community, false);
     auto bytes = enc.tlv(ber::kSequence, concat({enc.integer(0, 1), community, pdu}), true);
-    if (faults.oversized && bytes.size() < kOversizedLength) {
-        // Padding after the message leaves every position the tool reads intact, so only the
-        // size tells this answer from a good one.
-        bytes.resize(kOversizedLength, 0x00);
-    }
+    if (faults.oversized) bytes = oversized(std::move(bytes));
     return bytes;
 }
 
@@ -251,8 +254,10 @@ std::optional<SnmpResponder::Answer> SnmpResponder::handle(std::span<const std::
         }
         if (target == Target::Reset) ++resets_;
     }
-    return Answer{encodeAnswer(*request, outcome, faults_),
-                  std::chrono::milliseconds(faults_.lateMs)};
+    Answer answer{
+        encodeAnswer(*request, outcome, faults_), std::chrono::milliseconds(faults_.lateMs), {}};
+    if (faults_.oversizedFirst) answer.forerunner = oversized(answer.bytes);
+    return answer;
 }
 
 } // namespace varnadex::sim

@@ -26,6 +26,7 @@ public:
     struct Answer {
         std::vector<std::uint8_t> bytes;
         std::chrono::milliseconds delay{0};
+        std::vector<std::uint8_t> forerunner; // sent right before `bytes` (empty: nothing)
     };
 
     SnmpResponder(RegisterMemory& memory, SimLog& log, SnmpFaults faults);

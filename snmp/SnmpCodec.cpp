@@ -106,6 +106,9 @@ std::optional<SnmpResult> judgeFixed(std::span<const std::uint8_t> d, RequestKin
     const std::size_t needed = n + (isRegisterKind(kind) ? 46 : 45);
     if (d.size() < needed) return std::nullopt;
     if (d[0] != ber::kSequence) return std::nullopt;
+    // A request is well formed at every other position read here: without the GetResponse
+    // tag a peer that sends each datagram back would acknowledge every write.
+    if (d[n + 8] != ber::kGetResponse) return std::nullopt;
     if (d[n + 16] != id) return std::nullopt;
     // Error-status: an agent that refuses a write still echoes the written value, so without
     // this check a refusal would pass for success.

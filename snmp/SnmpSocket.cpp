@@ -91,7 +91,6 @@ std::optional<SnmpResult> CSnmpSocket::AwaitAnswer(RequestKind kind, std::uint8_
     // The socket reports a datagram's true size, so an oversized one shows without a bigger
     // buffer.
     std::array<std::uint8_t, kSnmpBufferSize> buffer{};
-    bool spoiled = false;
     for (Millis left = deadline - clock_.now(); left > Millis(0); left = deadline - clock_.now()) {
         const ReceiveResult got = socket_.receive(buffer, left);
         if (got.status == ReceiveResult::Status::Failed) {
@@ -100,9 +99,9 @@ std::optional<SnmpResult> CSnmpSocket::AwaitAnswer(RequestKind kind, std::uint8_
             return std::nullopt;
         }
         if (got.status == ReceiveResult::Status::Nothing) continue;
-        // A datagram over the buffer's size fails the attempt, even if the answer follows it.
-        if (got.size > buffer.size()) spoiled = true;
-        if (spoiled) continue;
+        // A datagram over the buffer's size is never the answer, whatever its first bytes say;
+        // like a stray it must not cost the answer that may still follow it.
+        if (got.size > buffer.size()) continue;
         const auto datagram = std::span<const std::uint8_t>(buffer).first(got.size);
         if (auto result =
                 ReadResponse(kind, datagram, community_.size(), requestId_, address, value)) {

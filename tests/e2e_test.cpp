@@ -15,6 +15,7 @@
 #include "sim/SnmpAgent.h"
 #include "support/FakeClock.h"
 #include "support/RecordingSink.h"
+#include "tests/snmp_support.h"
 
 #include <gtest/gtest.h>
 
@@ -248,6 +249,19 @@ TEST(EndToEnd, FailureAtPatternCharKeepsTheFieldsBeforeIt) {
     EXPECT_EQ(converter.wire().back(), "r101");
 }
 
+TEST(EndToEnd, OversizedDatagramBeforeEachSnmpAnswerCostsNoRetry) {
+    SnmpFaults faults;
+    faults.oversizedFirst = true;
+    Converter converter({}, faults);
+    ASSERT_TRUE(converter.ok);
+    auto c = converter.config(1);
+    ASSERT_TRUE(converter.operations->ReadConf(c));
+    auto expected = kReadOrder;
+    expected.push_back("v");
+    EXPECT_EQ(converter.wire(), expected);
+    EXPECT_EQ(c.firmwareVersion, "2.2");
+}
+
 TEST(EndToEnd, OldFirmwareWarning) {
     struct Row {
         std::uint8_t major, minor;
@@ -294,20 +308,23 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     int run(Converter& converter, std::vector<std::string> args) {
+        (void)converter;
+        return runOver(devices.socket, devices.clock, args);
+    }
+    // The CLI with its operations over `socket` and `clock`.
+    int runOver(IDatagramSocket& socket, IClock& clock, const std::vector<std::string>& args) {
         out.str("");
         err.str("");
-        test::FakeClock clock; // the ticks follow one another at once
+        test::FakeClock ticks; // the ticks follow one another at once
         CliEnvironment env{(dir / "varnadex-cli").string(),
                            out,
                            err,
                            false,
                            [&](IMessageSink& sink, const MessageCatalogue& catalogue) {
                                return std::make_unique<ConverterOperations>(
-                                   devices.port, devices.socket, devices.clock, devices.file, sink,
-                                   catalogue);
+                                   devices.port, socket, clock, devices.file, sink, catalogue);
                            },
-                           clock};
-        (void)converter;
+                           ticks};
         return runCli(args, env);
     }
     std::filesystem::path dir;
@@ -368,6 +385,20 @@ TEST_F(CliAgainstSimulator, CommunityTravelsInTheConvertersCodePage) {
     EXPECT_EQ(run(converter, {"--host", host, "--community", "jelszó", "read"}), 0) << err.str();
     EXPECT_EQ(run(converter, {"--lang", "en", "--host", host, "--community", "密码", "read"}), 1);
     EXPECT_NE(err.str().find("cannot store"), std::string::npos) << err.str();
+}
+
+TEST_F(CliAgainstSimulator, EchoingPeerIsNoConverter) {
+    test::EchoPeer peer;
+    ASSERT_TRUE(peer.ok());
+    const auto path = (dir / "conf.json").string();
+    std::ofstream(path) << configToJson(ConverterConfig{});
+    // Virtual time: each silent wait costs 30 ms, not its whole window.
+    test::FakeClock clock;
+    test::VirtualTimeUdpSocket socket(clock, Millis(30));
+    const std::string host = "127.0.0.1:" + std::to_string(peer.port);
+    EXPECT_EQ(runOver(socket, clock, {"--lang", "en", "--host", host, "write", path}), 1);
+    EXPECT_EQ(err.str(), "Communication error! Check target IP and Community string!\n");
+    EXPECT_GT(peer.echoed, 0) << "the requests reached the peer";
 }
 
 TEST_F(CliAgainstSimulator, FirmwareDownload) {

@@ -27,6 +27,7 @@ TEST(FirmwareOverPty, ImageAndOutcomes) {
         std::size_t image, received; // bytes the converter keeps
         std::string message;
         std::string lastLine; // the simulator's last log line
+        Millis cap = 400ms;   // what a silent read costs in real time
     };
     const Row rows[] = {
         // Running its configuration firmware, the converter ignores 'V' and is restarted.
@@ -50,6 +51,22 @@ TEST(FirmwareOverPty, ImageAndOutcomes) {
          50,
          "Firmware download wasn't acknowledged! Maybe there is some problem! Try again!",
          "boot image 50"},
+        // Bytes that came before the last image byte are no verdict: a third byte of the answer
+        // to 'V', a checkpoint's answer longer than the reply buffer (it takes 312 ms to come,
+        // hence the longer cap). An 'E' anywhere in that answer still ends the download.
+        {{"boot", "boot-v=00014F", "boot-final=E"}, 50, 50, downloadError, "boot image 50"},
+        {{"boot", "boot-checkpoint-flood=300", "boot-final=E"},
+         12000,
+         12000,
+         downloadError,
+         "boot image 12000",
+         1500ms},
+        {{"boot", "boot-checkpoint-flood=300", "boot-checkpoint-e=1"},
+         12000,
+         9981,
+         downloadError,
+         "boot checkpoint 1",
+         1500ms},
     };
     for (const auto& row : rows) {
         const std::string name = row.faults.empty() ? "normal mode" : row.faults.back();
@@ -65,7 +82,7 @@ TEST(FirmwareOverPty, ImageAndOutcomes) {
         MessageCatalogue catalogue;
         catalogue.fill(1);
         RecordingSink sink;
-        VirtualTimeSerialPort port(clock, 400ms);
+        VirtualTimeSerialPort port(clock, row.cap);
         CSerialLink link(port, clock, sink, catalogue);
         FirmwareFile file;
         FirmwareUpgrade upgrade(link, file, clock, sink, catalogue);

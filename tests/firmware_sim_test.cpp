@@ -41,6 +41,28 @@ TEST(SimLoader, JudgesAnImageAtItsSizeOrAfterAPause) {
     }
 }
 
+TEST(SimLoader, CheckpointAnswersLateOrLong) {
+    const std::tuple<const char*, Bytes, std::chrono::milliseconds> rows[] = {
+        {"boot-checkpoint-late=1200", {'O'}, 1200ms},
+        {"boot-checkpoint-flood=3", {'O', 'O', 'O'}, 0ms},
+    };
+    for (const auto& [fault, reply, late] : rows) {
+        SimLog log;
+        BootFaults faults;
+        ASSERT_EQ(applyBootFault(fault, faults), FaultParse::Applied);
+        Bootloader loader(log, faults);
+        loader.enter();
+        const Bootloader::TimePoint t0{};
+        loader.take('S', t0);
+        for (int i = 0; i < 9980; ++i)
+            EXPECT_FALSE(loader.take(0x00, t0));
+        const auto answer = loader.take(0x00, t0); // the program's position 9999
+        ASSERT_TRUE(answer) << fault;
+        EXPECT_EQ(answer->bytes, reply) << fault;
+        EXPECT_EQ(answer->at - t0, late) << fault;
+    }
+}
+
 TEST(SimLoader, AfterAnEItWaitsForTheLineToFallQuiet) {
     SimLog log;
     BootFaults faults;

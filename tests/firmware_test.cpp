@@ -142,6 +142,20 @@ TEST(FirmwareExchange, CheckpointsAfterFilePositions9999And19999) {
     }
 }
 
+TEST(FirmwareExchange, LateCheckpointAnswerIsNoVerdict) {
+    // The checkpoint after file position 9999 is answered five bytes after its read gave up;
+    // the converter then finds the image bad.
+    const std::size_t first = 2 + 9981, end = 2 + 12000;
+    Rig r(12000);
+    r.at[first + 5] = {'O'};
+    r.at[end] = {'E'};
+    ASSERT_TRUE(r.upgrade.Start("COM1", "x.qfw"));
+    r.run();
+    EXPECT_EQ(r.port.wire.size(), end);
+    EXPECT_EQ(r.said(), r.error(Msg::DownloadError));
+    EXPECT_FALSE(r.upgrade.succeeded());
+}
+
 TEST(FirmwareExchange, VerdictOBeforeEBeforeC) {
     const std::pair<Bytes, std::optional<Msg>> rows[] = {
         {{'O'}, std::nullopt},

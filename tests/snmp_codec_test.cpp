@@ -155,6 +155,8 @@ TEST(SnmpReadResponse, ConverterFraming) {
         {"the value's tag is not examined", R, with(read, 46, 0x04), reg(0xC1)},
         {"byte 0 not 0x30", R, with(read, 0, 0x31), std::nullopt},
         {"another request-id", R, with(read, 19, 0x29), std::nullopt},
+        {"a GetRequest's PDU tag", R, with(read, 11, 0xA0), std::nullopt},
+        {"a write sent back", W, with(read, 11, 0xA3), std::nullopt, 0xC1},
         {"error-status noSuchName", R, with(read, 22, 0x02), std::nullopt},
         {"one byte short", R, resized(read, read.size() - 1), std::nullopt},
         {"empty", R, {}, std::nullopt},

@@ -5,10 +5,17 @@
 #include "tests/support/FakeClock.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <thread>
 #include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace varnadex::test {
 
@@ -132,6 +139,58 @@ public:
 private:
     FakeClock& clock_;
     Millis realCap_;
+};
+
+// A UDP socket bound to a free port on 127.0.0.1, whose receives give up after `timeout`;
+// -1 when there is none to be had.
+inline int loopbackUdpSocket(std::uint16_t& port, timeval timeout) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n) != 0) {
+        if (fd >= 0) ::close(fd);
+        return -1;
+    }
+    port = ntohs(a.sin_port);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    return fd;
+}
+
+// A peer on loopback that sends every datagram straight back, on a thread of its own.
+class EchoPeer {
+public:
+    EchoPeer() : fd_(loopbackUdpSocket(port, {0, 20000})) { // 20 ms: how soon it sees stop
+        if (fd_ < 0) return;
+        thread_ = std::thread([this] {
+            std::uint8_t b[200];
+            while (!stop_) {
+                sockaddr_in from{};
+                socklen_t len = sizeof from;
+                const auto got =
+                    ::recvfrom(fd_, b, sizeof b, 0, reinterpret_cast<sockaddr*>(&from), &len);
+                if (got <= 0) continue;
+                ::sendto(fd_, b, static_cast<std::size_t>(got), 0,
+                         reinterpret_cast<sockaddr*>(&from), len);
+                ++echoed;
+            }
+        });
+    }
+    ~EchoPeer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+    std::uint16_t port = 0;
+    std::atomic<int> echoed{0};
+
+private:
+    int fd_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 } // namespace varnadex::test

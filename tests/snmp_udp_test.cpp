@@ -158,18 +158,7 @@ TEST_F(SnmpUdpTest, OpeningFailuresSendNothing) {
 // A UDP socket of the test's own, bound on loopback, to play a peer that the test drives.
 class Peer {
 public:
-    Peer() {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t n = sizeof a;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
-        port = ntohs(a.sin_port);
-        timeval t{5, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof t);
-    }
+    Peer() : fd_(loopbackUdpSocket(port, {5, 0})) {}
     ~Peer() { ::close(fd_); }
     Bytes receive() {
         Bytes b(200);
