@@ -6,6 +6,7 @@
 #include "sim/SerialConverter.h"
 #include "sim/SimLog.h"
 #include "support/ChildProcess.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,6 @@ using namespace std::chrono_literals;
 
 class Stopped : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("varnadex-signals-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
     // Waits, within reason, until the converter has seen `count` frames of `kind`.
     static bool awaitFrames(const sim::SimLog& log, const std::string& kind, std::size_t count) {
@@ -49,7 +42,8 @@ protected:
         return n;
     }
 
-    fs::path dir;
+    ScratchDir scratch{"varnadex-signals"};
+    const fs::path& dir = scratch.path;
     sim::SimLog log;
     sim::RegisterMemory memory;
 };

@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 #include "platform/FileIo.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,6 @@ namespace fs = std::filesystem;
 
 class Files : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("varnadex-files-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
 
     std::string put(const std::string& name, const std::string& content) {
         std::ofstream(dir / name, std::ios::binary) << content;
@@ -42,7 +35,8 @@ protected:
         return st.st_mode & 07777;
     }
 
-    fs::path dir;
+    test::ScratchDir scratch{"varnadex-files"};
+    const fs::path& dir = scratch.path;
 };
 
 TEST_F(Files, OnlyASmallRegularFileIsRead) {
