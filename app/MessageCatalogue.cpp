@@ -82,19 +82,128 @@ constexpr ExtraText kExtra[] = {
      "Leállítva, mielőtt bármi beíródott volna. A konverter nem változott."},
     {"Stopped. The converter now holds an incomplete firmware image: load the firmware again.",
      "Leállítva. A konverterben most hiányos szoftver van: töltse le újra a szoftvert."},
+    {"%1: in use by another program", "%1: egy másik program használja"},
+    {"%1: no such device", "%1: nincs ilyen eszköz"},
+    {"%1: permission denied: add your user to the dialout group",
+     "%1: hozzáférés megtagadva: vegye fel a felhasználóját a dialout csoportba"},
+    {"%1: not a serial port", "%1: nem soros port"},
+    {"%1: the port refuses the line settings (%2)",
+     "%1: a port nem fogadja el a vonal beállításait (%2)"},
+    {"%1: %2", "%1: %2"},
+    {"Couldn't send the restart frame to the COM port.",
+     "Nem tudom elküldeni az újraindítási parancsot a soros portra."},
+    {"IPv6 is not supported (\"%1\"): use an IPv4 address or a host name.",
+     "Az IPv6 nem támogatott (\"%1\"): IPv4 címet vagy host-nevet adjon meg."},
+    {"Couldn't open the firmware file \"%1\".", "Nem tudom megnyitni a(z) \"%1\" firmware fájlt."},
 };
 
-std::string substitute(std::string text, const std::string& a1, const std::string& a2) {
-    for (auto [key, value] : {std::pair{std::string("%1"), a1}, std::pair{std::string("%2"), a2}}) {
-        for (auto pos = text.find(key); pos != std::string::npos;
-             pos = text.find(key, pos + value.size())) {
-            text.replace(pos, key.size(), value);
+// The length of the UTF-8 character that starts `text`, or 0 when its first byte does not
+// start a well-formed one (a stray continuation byte, an overlong form, a surrogate, a cut-off
+// sequence).
+std::size_t utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    return length;
+}
+
+void appendHexEscape(std::string& out, unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += "\\x";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0x0F];
+}
+
+void appendEscapedControl(std::string& out, unsigned char c) {
+    switch (c) {
+    case '\a':
+        out += "\\a";
+        break;
+    case '\b':
+        out += "\\b";
+        break;
+    case '\t':
+        out += "\\t";
+        break;
+    case '\n':
+        out += "\\n";
+        break;
+    case '\v':
+        out += "\\v";
+        break;
+    case '\f':
+        out += "\\f";
+        break;
+    case '\r':
+        out += "\\r";
+        break;
+    default:
+        appendHexEscape(out, c);
+    }
+}
+
+static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::FirmwareNotOpened) + 1,
+              "one text per ExtraMsg");
+
+std::string substitute(std::string_view text, const std::string& a1, const std::string& a2) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            out += echoedValue(text[i + 1] == '1' ? a1 : a2);
+            ++i;
+        } else {
+            out += text[i];
         }
     }
-    return text;
+    return out;
 }
 
 } // namespace
+
+std::string echoedValue(std::string_view value) {
+    std::string out;
+    std::size_t chars = 0;
+    std::size_t i = 0;
+    for (; i < value.size() && chars < kEchoedChars; ++chars) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        const std::size_t length = utf8Length(value.substr(i));
+        if (length == 0) {
+            appendHexEscape(out, c);
+            i += 1;
+        } else if (c < 0x20 || c == 0x7F) {
+            appendEscapedControl(out, c);
+            i += 1;
+        } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(value[i + 1]) < 0xA0) {
+            // U+0080..U+009F: the C1 controls, CSI among them, which terminals obey as well.
+            appendHexEscape(out, c);
+            appendHexEscape(out, static_cast<unsigned char>(value[i + 1]));
+            i += 2;
+        } else {
+            out.append(value.substr(i, length));
+            i += length;
+        }
+    }
+    if (i < value.size()) out += "\u2026";
+    return out;
+}
 
 void MessageCatalogue::fill(int language) {
     english_ = language == 1;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace varnadex {
 
@@ -39,7 +41,25 @@ enum class ExtraMsg : int {
     WriteInterrupted, // %1 = registers written, %2 = registers in the whole write
     WriteInterruptedUnchanged,
     FirmwareInterrupted,
+    PortInUse,               // %1 = device
+    PortNoDevice,            // %1 = device
+    PortPermissionDenied,    // %1 = device
+    PortNotATerminal,        // %1 = device
+    PortBadSettings,         // %1 = device, %2 = the system's reason
+    PortOpenFailed,          // %1 = device, %2 = the system's reason
+    RestartNotSent,
+    Ipv6NotSupported,
+    FirmwareNotOpened, // %1 = file name
 };
+
+// How many characters of a value a message echoes: enough to recognise it, never a screenful.
+constexpr std::size_t kEchoedChars = 40;
+
+// A value as a message may echo it: its first kEchoedChars characters (UTF-8 characters, a
+// byte that is not part of one counting as one), then "…" when there was more. Control
+// characters and bytes that are not UTF-8 are shown as C escapes (\n, \x1b), so that what
+// a user typed or a converter sent cannot reach a terminal as a command.
+std::string echoedValue(std::string_view value);
 
 constexpr int kCatalogueSize = 16;
 
@@ -54,6 +74,8 @@ public:
     const std::string& operator[](int entry) const { return texts_.at(entry); }
     bool english() const { return english_; }
 
+    // The text with %1 and %2 replaced, once and left to right, by the echoed form of the
+    // arguments: a "%2" inside the first argument stays as it is.
     std::string extra(ExtraMsg which, const std::string& arg1 = {},
                       const std::string& arg2 = {}) const;
 

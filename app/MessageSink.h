@@ -17,6 +17,9 @@ class IMessageSink {
 public:
     virtual ~IMessageSink() = default;
     virtual void show(MessageKind kind, const std::string& text) = 0;
+    // What only a terminal has room for: the system's reason behind a box's text, or a fault
+    // that the window passes over in silence. The window keeps to its boxes and drops it.
+    virtual void note(const std::string& text) { (void)text; }
 };
 
 } // namespace varnadex

@@ -28,11 +28,24 @@ constexpr const char* kUsage =
     "  --help, --version\n"
     "Exit status: 0 success, 1 the operation failed, 2 bad usage or bad input (nothing sent).\n";
 
-// Every message box of the window becomes one line on standard error.
+// Every message box of the window becomes one line on standard error, and so does a note.
 class StreamSink : public IMessageSink {
 public:
     explicit StreamSink(std::ostream& err) : err_(err) {}
-    void show(MessageKind, const std::string& text) override { err_ << text << '\n' << std::flush; }
+    void show(MessageKind, const std::string& text) override {
+        endLine();
+        err_ << text << '\n' << std::flush;
+    }
+    void note(const std::string& text) override {
+        endLine();
+        err_ << "varnadex-cli: " << text << '\n' << std::flush;
+    }
+    // A progress line drawn with \r stays open; a message must not land in the middle of it.
+    void endLine() {
+        if (lineOpen) err_ << '\n';
+        lineOpen = false;
+    }
+    bool lineOpen = false;
 
 private:
     std::ostream& err_;
@@ -123,7 +136,8 @@ std::string formatSeconds(double seconds) {
     return buf;
 }
 
-void showProgress(CliEnvironment& env, const FirmwareProgress& p, double elapsed, bool last) {
+void showProgress(CliEnvironment& env, StreamSink& sink, const FirmwareProgress& p,
+                  double elapsed) {
     const double rate = elapsed > 0 ? static_cast<double>(p.imageBytesSent) / elapsed : 0;
     const double left =
         rate > 0
@@ -140,7 +154,8 @@ void showProgress(CliEnvironment& env, const FirmwareProgress& p, double elapsed
                       bar.c_str(), percent, static_cast<unsigned long long>(p.imageBytesSent),
                       static_cast<unsigned long long>(p.imageBytes), rate,
                       formatSeconds(left).c_str());
-        env.err << line << (last ? "\n" : "") << std::flush;
+        env.err << line << std::flush;
+        sink.lineOpen = true;
     } else {
         std::snprintf(line, sizeof line, "firmware: %llu/%llu bytes (%d%%), %.0f B/s, %s left\n",
                       static_cast<unsigned long long>(p.imageBytesSent),
@@ -204,9 +219,12 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     if (o.community) config.accessCommunity = *o.community;
     config.enableMac = o.enableMac ? 1 : 0;
 
-    // A malformed HOST:PORT is bad input like a bad file: told before anything is sent.
-    if (o.host && !splitAgentHost(*o.host)) {
-        sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::BadHostPort, *o.host));
+    // A host or community the socket would refuse is bad input like a bad file: told before
+    // anything is sent.
+    if (auto problem = o.host
+                           ? refuseAgentAccess(config.agentHost, config.accessCommunity, catalogue)
+                           : std::nullopt) {
+        sink.show(MessageKind::Error, *problem);
         return kExitUsage;
     }
 
@@ -241,7 +259,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(o.file, ec);
     if (ec || !std::ifstream(o.file, std::ios::binary)) {
-        env.err << "varnadex-cli: cannot read \"" << o.file << "\"\n";
+        sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareNotOpened, o.file));
         return kExitUsage;
     }
     if (size <= 18) {
@@ -255,8 +273,6 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
         if (interrupted()) {
             // Between two slices: the converter's loader holds what came so far.
             operations->FirmwareAbort();
-            showProgress(env, operations->firmwareProgress(),
-                         static_cast<double>((env.clock.now() - started).count()) / 1000.0, true);
             sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareInterrupted));
             return failed();
         }
@@ -267,10 +283,12 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
         auto progress = operations->firmwareProgress();
         if (!more) {
             ok = operations->firmwareSucceeded();
-            showProgress(env, progress, elapsed, true);
+            // On a terminal the verdict has closed the progress line; nothing goes after it.
+            if (!env.errIsTerminal) showProgress(env, sink, progress, elapsed);
+            sink.endLine();
             break;
         }
-        showProgress(env, progress, elapsed, false);
+        showProgress(env, sink, progress, elapsed);
     }
     return ok ? kExitOk : kExitFailed;
 }

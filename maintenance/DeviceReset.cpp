@@ -30,6 +30,8 @@ bool DeviceReset::overSerial(const ConverterConfig& config) {
     std::copy(std::begin(kRestartFrame), std::end(kRestartFrame), serial_.commandBuffer.begin());
     if (!serial_.writeRaw(serial_.commandBuffer)) {
         serial_.ClosePort();
+        // The window says nothing here, as it always has; a terminal must not end in silence.
+        sink_.note(catalogue_.extra(ExtraMsg::RestartNotSent));
         return false;
     }
     const int n = serial_.readReply(1);

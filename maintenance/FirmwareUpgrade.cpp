@@ -50,7 +50,12 @@ bool FirmwareUpgrade::Start(const std::string& comPort, const std::string& path)
     // A second start would send a second image into the first.
     if (state_ != State::Idle) return false;
     succeeded_ = false;
-    if (!file_.open(path)) return false;
+    const auto notOpened = [&] {
+        sink_.show(MessageKind::Error, catalogue_.extra(ExtraMsg::FirmwareNotOpened, path));
+        return false;
+    };
+    // The file chosen in the dialog may be gone or unreadable by the time it is opened.
+    if (!file_.open(path)) return notOpened();
     if (file_.length() <= kFirmwareHeaderSize) {
         file_.close();
         sink_.show(MessageKind::Error, catalogue_.extra(ExtraMsg::FirmwareTooShort, path));
@@ -64,7 +69,7 @@ bool FirmwareUpgrade::Start(const std::string& comPort, const std::string& path)
         const int n = file_.read(std::span(header).subspan(got));
         if (n <= 0) {
             file_.close();
-            return false;
+            return notOpened();
         }
         got += static_cast<std::size_t>(n);
     }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <optional>
 
 #include <fcntl.h>
@@ -85,23 +86,56 @@ std::string posixDevicePath(const std::string& comPort) {
     return "/dev/ttyS" + std::to_string(n - 1);
 }
 
+PortFailure portFailureFromErrno(int error) {
+    switch (error) {
+    case EBUSY:
+    case EWOULDBLOCK: // flock: another program holds the lock
+        return PortFailure::InUse;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO: // a device node without its hardware, or a pty without its master
+    case ENOTDIR:
+        return PortFailure::NoDevice;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return PortFailure::PermissionDenied;
+    case ENOTTY:
+        return PortFailure::NotATerminal;
+    default:
+        return PortFailure::Other;
+    }
+}
+
+bool PosixSerialPort::refuse(PortFailure reason, int error) {
+    lastOpenError_.reason = reason;
+    lastOpenError_.systemText = error ? std::strerror(error) : "";
+    return false;
+}
+
 bool PosixSerialPort::open(const std::string& name, int speed) {
     close();
     const auto baud = speedConstant(speed);
     const std::string path = posixDevicePath(name);
-    if (!baud || path.empty()) return false;
+    lastOpenError_ = {PortFailure::None, path, {}};
+    if (path.empty()) return refuse(PortFailure::NoDevice, ENOENT);
+    if (!baud) return refuse(PortFailure::BadSettings, EINVAL);
 
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    auto fail = [fd] {
+    if (fd < 0) {
+        const int error = errno;
+        return refuse(portFailureFromErrno(error), error);
+    }
+    auto fail = [this, fd](PortFailure reason) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        return refuse(reason, error);
     };
-    if (!::isatty(fd)) return fail();
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail();
+    if (!::isatty(fd)) return fail(PortFailure::NotATerminal);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(portFailureFromErrno(errno));
 
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) return fail();
+    if (::tcgetattr(fd, &tio) != 0) return fail(PortFailure::BadSettings);
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -109,13 +143,18 @@ bool PosixSerialPort::open(const std::string& name, int speed) {
     // Reads never block; every wait is a poll with its own deadline.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, *baud) != 0 || ::cfsetospeed(&tio, *baud) != 0) return fail();
+    if (::cfsetispeed(&tio, *baud) != 0 || ::cfsetospeed(&tio, *baud) != 0)
+        return fail(PortFailure::BadSettings);
     // A port left at other settings would talk nonsense to the converter; better not to use it.
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail();
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail(PortFailure::BadSettings);
     // The converter's cable expects RTS up. Pseudo-terminals have no modem lines, so a
     // refusal here is not a failure.
     int rts = TIOCM_RTS;
     ::ioctl(fd, TIOCMBIS, &rts);
+    // flock binds only programs that ask for it; a terminal program or a modem daemon that
+    // opened the port mid-exchange would read the converter's replies. Exclusive mode makes
+    // the system refuse their open. (A privileged program may still override it.)
+    ::ioctl(fd, TIOCEXCL);
 
     fd_ = fd;
     return true;
@@ -123,6 +162,9 @@ bool PosixSerialPort::open(const std::string& name, int speed) {
 
 void PosixSerialPort::close() {
     if (fd_ < 0) return;
+    // The mode belongs to the device, not to this descriptor: left set, it would keep every
+    // other program out after we are gone.
+    ::ioctl(fd_, TIOCNXCL);
     ::close(fd_); // releases the lock too
     fd_ = -1;
 }

@@ -10,8 +10,12 @@ namespace varnadex {
 // converter's users came from; any other text is a device path and is used as it stands.
 std::string posixDevicePath(const std::string& comPort);
 
+// What an errno from opening, locking or setting up a device means to the user.
+PortFailure portFailureFromErrno(int error);
+
 // A terminal device through termios and poll. The device is locked with flock while open, so
-// that two programs never talk to one converter at once.
+// that two programs that lock never talk to one converter at once, and is made exclusive
+// (TIOCEXCL), so that a program that does not lock cannot open it and take the replies.
 class PosixSerialPort : public ISerialPort {
 public:
     PosixSerialPort() = default;
@@ -20,6 +24,7 @@ public:
     ~PosixSerialPort() override { close(); }
 
     bool open(const std::string& name, int speed) override;
+    PortOpenError lastOpenError() const override { return lastOpenError_; }
     void close() override;
     bool isOpen() const override { return fd_ >= 0; }
     bool write(std::span<const std::uint8_t> bytes) override;
@@ -28,7 +33,10 @@ public:
     void drainOutput(Micros limit) override;
 
 private:
+    bool refuse(PortFailure reason, int error);
+
     int fd_ = -1;
+    PortOpenError lastOpenError_;
 };
 
 } // namespace varnadex

@@ -7,6 +7,28 @@
 
 namespace varnadex {
 
+std::string describePortError(const PortOpenError& error, const MessageCatalogue& catalogue) {
+    // An empty name still needs something to stand before the colon.
+    const std::string device = error.device.empty() ? "\"\"" : error.device;
+    switch (error.reason) {
+    case PortFailure::None:
+        return {};
+    case PortFailure::InUse:
+        return catalogue.extra(ExtraMsg::PortInUse, device);
+    case PortFailure::NoDevice:
+        return catalogue.extra(ExtraMsg::PortNoDevice, device);
+    case PortFailure::PermissionDenied:
+        return catalogue.extra(ExtraMsg::PortPermissionDenied, device);
+    case PortFailure::NotATerminal:
+        return catalogue.extra(ExtraMsg::PortNotATerminal, device);
+    case PortFailure::BadSettings:
+        return catalogue.extra(ExtraMsg::PortBadSettings, device, error.systemText);
+    case PortFailure::Other:
+        break;
+    }
+    return catalogue.extra(ExtraMsg::PortOpenFailed, device, error.systemText);
+}
+
 CSerialLink::CSerialLink(ISerialPort& port, IClock& clock, IMessageSink& sink,
                          const MessageCatalogue& catalogue)
     : port_(port), clock_(clock), sink_(sink), catalogue_(catalogue) {}
@@ -16,6 +38,8 @@ int CSerialLink::OpenPort(const std::string& comPort, int speed) {
     ClosePort();
     if (!port_.open(comPort, speed)) {
         sink_.show(MessageKind::Error, catalogue_.text(Msg::CouldntOpenPort));
+        if (auto reason = describePortError(port_.lastOpenError(), catalogue_); !reason.empty())
+            sink_.note(reason);
         return 0;
     }
     // Reads away what an earlier use left on the line. With nothing waiting this is one

@@ -43,6 +43,10 @@ inline constexpr Micros kDrainOutputLimit{1500000};
 // leaves the rest to the discard before each frame.
 inline constexpr Millis kDrainLimit{5000};
 
+// One line that says why a port could not be opened, in the catalogue's language; empty when
+// the port did not say.
+std::string describePortError(const PortOpenError& error, const MessageCatalogue& catalogue);
+
 // The converter's configuration link over a COM port: the port, one frame and one reply at a
 // time, and the raw exchanges that the restart and the firmware download need.
 class CSerialLink : public IRegisterLink {
@@ -51,8 +55,10 @@ public:
                 const MessageCatalogue& catalogue);
 
     // 1 when the port is open and set up, and what was waiting on it has been read away.
-    // 0 after "Couldn't open communication port!" when it cannot be opened.
+    // 0 after "Couldn't open communication port!" when it cannot be opened; the reason then
+    // follows as a note, for those who have room for it.
     int OpenPort(const std::string& comPort, int speed);
+    PortOpenError lastOpenError() const { return port_.lastOpenError(); }
     // 1 when it closed an open port, 0 when none was open.
     int ClosePort();
     bool isOpen() const { return port_.isOpen(); }

@@ -9,6 +9,23 @@ namespace varnadex {
 
 using Micros = std::chrono::microseconds;
 
+// Why a port could not be opened, as far as the user can act on it.
+enum class PortFailure {
+    None,
+    InUse,
+    NoDevice,
+    PermissionDenied,
+    NotATerminal,
+    BadSettings,
+    Other
+};
+
+struct PortOpenError {
+    PortFailure reason = PortFailure::None;
+    std::string device;     // what was opened: the system's device for the user's name
+    std::string systemText; // the system's own words, when it gave any
+};
+
 // The COM port as the serial link needs it and no more, so that another system's port can
 // stand beside the POSIX one without a change to the link.
 class ISerialPort {
@@ -21,6 +38,8 @@ public:
     // nothing left open, when the device cannot be opened, is not a terminal, refuses the
     // settings or is in use.
     virtual bool open(const std::string& name, int speed) = 0;
+    // Why the last open failed; reason None after a successful one.
+    virtual PortOpenError lastOpenError() const { return {}; }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 

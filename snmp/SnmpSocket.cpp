@@ -22,6 +22,42 @@ std::optional<AgentAddress> splitAgentHost(const std::string& agentHost) {
     return AgentAddress{host, static_cast<std::uint16_t>(value)};
 }
 
+namespace {
+
+// Two colons, or brackets, can only be an IPv6 address: a host name has no colon and HOST:PORT
+// one. The converter's agent speaks IPv4 only, and the socket here is IPv4.
+bool looksLikeIpv6(const std::string& agentHost) {
+    const auto first = agentHost.find(':');
+    return agentHost.starts_with('[') ||
+           (first != std::string::npos && agentHost.find(':', first + 1) != std::string::npos);
+}
+
+std::optional<std::string> refuseAgentHost(const std::string& agentHost,
+                                           const MessageCatalogue& catalogue) {
+    if (looksLikeIpv6(agentHost)) return catalogue.extra(ExtraMsg::Ipv6NotSupported, agentHost);
+    if (!splitAgentHost(agentHost)) return catalogue.extra(ExtraMsg::BadHostPort, agentHost);
+    return std::nullopt;
+}
+
+std::optional<std::string> refuseCommunity(const std::string& accessCommunity,
+                                           const MessageCatalogue& catalogue) {
+    // The converter compares the community's bytes in its own code page.
+    const auto community = toConverterText(accessCommunity);
+    if (!community) return catalogue.extra(ExtraMsg::CommunityNotConvertible, accessCommunity);
+    if (community->size() > kMaxSnmpCommunity)
+        return catalogue.extra(ExtraMsg::CommunityTooLong, std::to_string(kMaxSnmpCommunity));
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> refuseAgentAccess(const std::string& agentHost,
+                                             const std::string& accessCommunity,
+                                             const MessageCatalogue& catalogue) {
+    if (auto problem = refuseAgentHost(agentHost, catalogue)) return problem;
+    return refuseCommunity(accessCommunity, catalogue);
+}
+
 bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string& accessCommunity,
                                  IMessageSink& sink) {
     CloseConnection();
@@ -29,34 +65,26 @@ bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string
         sink.show(MessageKind::Error, catalogue_.text(Msg::CouldntCreateSocket));
         return false;
     }
-    const auto address = splitAgentHost(agentHost);
-    if (!address) {
+    if (auto problem = refuseAgentHost(agentHost, catalogue_)) {
         socket_.close();
-        sink.show(MessageKind::Error, catalogue_.extra(ExtraMsg::BadHostPort, agentHost));
+        sink.show(MessageKind::Error, *problem);
         return false;
     }
+    const auto address = splitAgentHost(agentHost);
     if (!socket_.connect(address->host, address->port)) {
         socket_.close();
         sink.show(MessageKind::Error,
-                  catalogue_.text(Msg::CouldntConnect) + " (" + agentHost + ")!");
+                  catalogue_.text(Msg::CouldntConnect) + " (" + echoedValue(agentHost) + ")!");
         return false;
     }
-    // The converter compares the community's bytes in its own code page.
-    const auto community = toConverterText(accessCommunity);
-    if (!community) {
+    // Also checked before the operation by those who can say so sooner; refused here, once,
+    // rather than by every transaction failing in turn.
+    if (auto problem = refuseCommunity(accessCommunity, catalogue_)) {
         socket_.close();
-        sink.show(MessageKind::Error,
-                  catalogue_.extra(ExtraMsg::CommunityNotConvertible, accessCommunity));
+        sink.show(MessageKind::Error, *problem);
         return false;
     }
-    // Refused here, once, rather than by every transaction failing in turn.
-    if (community->size() > kMaxSnmpCommunity) {
-        socket_.close();
-        sink.show(MessageKind::Error,
-                  catalogue_.extra(ExtraMsg::CommunityTooLong, std::to_string(kMaxSnmpCommunity)));
-        return false;
-    }
-    community_ = *community;
+    community_ = *toConverterText(accessCommunity);
     open_ = true;
     return true;
 }

@@ -23,6 +23,13 @@ struct AgentAddress {
 // `agentHost` as HOST or HOST:PORT (port 1-65535, digits only); nothing when malformed.
 std::optional<AgentAddress> splitAgentHost(const std::string& agentHost);
 
+// The message that refuses `agentHost` and `accessCommunity` before anything is sent (an IPv6
+// address, a malformed HOST:PORT, a community that does not fit a request or the converter's
+// code page), or nothing when a connection may be tried.
+std::optional<std::string> refuseAgentAccess(const std::string& agentHost,
+                                             const std::string& accessCommunity,
+                                             const MessageCatalogue& catalogue);
+
 // The connection to the converter's SNMP agent and its four transactions. Each transaction
 // makes up to five attempts, each with a fresh request-id and a window of 20, 220, 420, 620
 // and 820 ms; within its window an attempt waits on the socket and ends at the first accepted

@@ -138,5 +138,48 @@ TEST(Catalogue, KeepsTheTextsAsTheyStand) {
     }
 }
 
+TEST(Catalogue, EchoedValuesAreCutAndEscaped) {
+    const std::string fortyA(40, 'a');
+    const std::string thirtyNineA(39, 'a');
+    struct Row {
+        std::string value;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {"COM1", "COM1"},
+        {fortyA, fortyA},
+        {fortyA + "b", fortyA + "…"},
+        {std::string(10'000'000, 'x'), std::string(40, 'x') + "…"},
+        // Characters, not bytes, and never half of one.
+        {std::string(39, 'a') + "őőő", thirtyNineA + "ő…"},
+        {std::string(40, 'a') + "ő", fortyA + "…"},
+        {"\x1b[2J\n\t\r", "\\x1b[2J\\n\\t\\r"},
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"\x7f\xc2\x9b"
+         "1m",
+         "\\x7f\\xc2\\x9b1m"},                                 // DEL and the C1 CSI
+        {"jelsz\xF3", "jelsz\\xf3"},                           // not UTF-8
+        {"\xE2\x82", "\\xe2\\x82"},                            // cut off
+        {"\xC0\xAF\xED\xA0\x80", "\\xc0\\xaf\\xed\\xa0\\x80"}, // overlong, surrogate
+        {"jelszó 密码 🙂", "jelszó 密码 🙂"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(echoedValue(r.value), r.shown) << r.shown;
+}
+
+TEST(Catalogue, ExtraFillsBothPlaceholdersInOnePass) {
+    MessageCatalogue en;
+    en.fill(1);
+    EXPECT_EQ(en.extra(ExtraMsg::WrongPort, "a %2 b", "%1"),
+              "Wrong number in \"a %2 b\": \"%1\". Enter a whole number from 0 to 65535.");
+    EXPECT_EQ(en.extra(ExtraMsg::WrongSpeed, "96\n00"),
+              "Wrong port speed: \"96\\n00\". Enter a whole number from 0 to 65535.");
+    MessageCatalogue hu;
+    hu.fill(0);
+    for (auto m : {ExtraMsg::PortInUse, ExtraMsg::RestartNotSent, ExtraMsg::Ipv6NotSupported,
+                   ExtraMsg::FirmwareNotOpened})
+        EXPECT_NE(en.extra(m, "x"), hu.extra(m, "x"));
+}
+
 } // namespace
 } // namespace varnadex

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 class MemoryOperations : public IOperations {
 public:
     MemoryOperations(IMessageSink& sink, const MessageCatalogue& catalogue, test::MemoryLink& link)
-        : procedures_(sink, catalogue), link_(link) {}
+        : sink_(sink), catalogue_(catalogue), procedures_(sink, catalogue), link_(link) {}
     bool ReadConf(ConverterConfig& c) override {
         lastAccessMode = c.accessMode;
         return procedures_.ReadConf(c, link_) == OpResult::Ok;
@@ -31,15 +32,33 @@ public:
         lastAccessMode = c.accessMode;
         return procedures_.WriteConf(c, link_) == OpResult::Ok;
     }
-    bool Reset(ConverterConfig&) override { return link_.openOk; }
-    bool FirmwareStart(ConverterConfig&, const std::string&) override { return false; }
-    bool FirmwareTick() override { return false; }
+    bool Reset(ConverterConfig&) override {
+        // As the serial reset does when the frame cannot be written.
+        if (!link_.openOk) sink_.note(catalogue_.extra(ExtraMsg::RestartNotSent));
+        return link_.openOk;
+    }
+    // A download of two ticks, whose last one shows the verdict.
+    bool FirmwareStart(ConverterConfig&, const std::string&) override {
+        ticks_ = 0;
+        return link_.openOk;
+    }
+    bool FirmwareTick() override {
+        if (++ticks_ < 2) return true;
+        sink_.show(MessageKind::Plain, catalogue_.text(Msg::FirmwareSuccess));
+        return false;
+    }
     void FirmwareAbort() override {}
     bool firmwareRunning() const override { return false; }
-    FirmwareProgress firmwareProgress() const override { return {}; }
+    FirmwareProgress firmwareProgress() const override {
+        return {2, ticks_, 1000u * static_cast<unsigned>(ticks_), 2000};
+    }
+    bool firmwareSucceeded() const override { return true; }
     inline static int lastAccessMode = -1;
 
 private:
+    IMessageSink& sink_;
+    const MessageCatalogue& catalogue_;
+    int ticks_ = 0;
     ConfigProcedures procedures_;
     test::MemoryLink& link_;
 };
@@ -62,7 +81,7 @@ protected:
         CliEnvironment env{(dir / "varnadex-cli").string(),
                            out,
                            err,
-                           false,
+                           terminal,
                            [this](IMessageSink& s, const MessageCatalogue& c) {
                                return std::make_unique<MemoryOperations>(s, c, link);
                            },
@@ -76,6 +95,7 @@ protected:
     }
 
     fs::path dir;
+    bool terminal = false;
     std::ostringstream out, err;
     test::MemoryLink link;
     test::FakeClock clock;
@@ -189,14 +209,36 @@ TEST_F(Cli, UsageAndExitCodes) {
     EXPECT_TRUE(out.str().empty()); // nothing half-read is printed
     EXPECT_EQ(err.str(), "Communication error! Press Conf key on equipment or check the cable.\n");
     link.openOk = false;
-    EXPECT_EQ(run({"--port", "a", "reset"}), 1);
+    EXPECT_EQ(run({"--lang", "en", "--port", "a", "reset"}), 1);
+    EXPECT_EQ(err.str(), "varnadex-cli: Couldn't send the restart frame to the COM port.\n");
+}
+
+TEST_F(Cli, Ipv6HostsAreBadInput) {
+    for (const char* host : {"::1", "[::1]:161", "fe80::1"}) {
+        EXPECT_EQ(run({"--lang", "en", "--host", host, "read"}), 2) << host;
+        EXPECT_EQ(err.str().rfind("IPv6 is not supported", 0), 0u) << err.str();
+    }
+    EXPECT_TRUE(link.log.empty());
+}
+
+TEST_F(Cli, TheVerdictEndsTheProgressLineOnATerminal) {
+    auto path = file("image.qfw", std::string(2018, 'i'));
+    terminal = true;
+    EXPECT_EQ(run({"--lang", "en", "--port", "a", "firmware", path}), 0);
+    const std::string e = err.str();
+    EXPECT_EQ(std::count(e.begin(), e.end(), '\r'), 1) << e;
+    const std::string verdict = "left \nFirmware download was successfull\n";
+    ASSERT_GE(e.size(), verdict.size());
+    EXPECT_EQ(e.substr(e.size() - verdict.size()), verdict) << e;
 }
 
 TEST_F(Cli, FirmwareFileWithoutImageIsRefusedBeforeThePortOpens) {
     auto path = file("tiny.qfw", std::string(18, 'h'));
     EXPECT_EQ(run({"--lang", "en", "--port", "a", "firmware", path}), 2);
     EXPECT_NE(err.str().find("holds no firmware image"), std::string::npos);
-    EXPECT_EQ(run({"--port", "a", "firmware", (dir / "none.qfw").string()}), 2);
+    const std::string none = (dir / "none.qfw").string();
+    EXPECT_EQ(run({"--lang", "en", "--port", "a", "firmware", none}), 2);
+    EXPECT_EQ(err.str(), "Couldn't open the firmware file \"" + echoedValue(none) + "\".\n");
 }
 
 } // namespace

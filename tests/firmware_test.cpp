@@ -187,11 +187,12 @@ TEST(FirmwareFailures, RefusedBeforeThePortOpens) {
     }
     EXPECT_EQ(r.said(), std::vector<std::string>(
                             2, "The firmware file \"/fw/empty.qfw\" holds no firmware image."));
-    r.file.exists = false; // the dialog offered it, then it could not be opened: silent
+    r.file.exists = false; // the dialog offered it, then it could not be opened
     EXPECT_FALSE(r.upgrade.Start("COM1", "/fw/gone.qfw"));
     EXPECT_FALSE(FirmwareFile().open(std::filesystem::temp_directory_path().string()));
     EXPECT_EQ(r.port.opens, 0);
-    EXPECT_EQ(r.said().size(), 2u);
+    ASSERT_EQ(r.said().size(), 3u);
+    EXPECT_EQ(r.said().back(), "Couldn't open the firmware file \"/fw/gone.qfw\".");
     EXPECT_FALSE(r.file.isOpen());
 
     Rig busy(100);

@@ -66,5 +66,24 @@ TEST(ResetOverSerial, OnlyALeadingOIsAccepted) {
     }
 }
 
+TEST(ResetOverSerial, AnUnwrittenFrameIsNotedForTheTerminalOnly) {
+    FakeClock clock;
+    MessageCatalogue catalogue;
+    catalogue.fill(1);
+    RecordingSink sink;
+    CallbackPort port(clock);
+    port.failWriteAt = 0;
+    CSerialLink serial(port, clock, sink, catalogue);
+    PosixUdpSocket udp;
+    CSnmpSocket snmp(udp, clock, catalogue);
+    DeviceReset reset(serial, snmp, sink, catalogue);
+    ConverterConfig config;
+    EXPECT_FALSE(reset.OnReset(config));
+    EXPECT_TRUE(sink.entries.empty()); // no box in the window
+    EXPECT_EQ(sink.notes,
+              std::vector<std::string>{"Couldn't send the restart frame to the COM port."});
+    EXPECT_FALSE(serial.isOpen());
+}
+
 } // namespace
 } // namespace varnadex::test

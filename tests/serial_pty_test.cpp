@@ -9,6 +9,8 @@
 
 #include <future>
 
+#include <sys/ioctl.h>
+
 namespace varnadex::test {
 namespace {
 
@@ -193,6 +195,66 @@ TEST(SerialOpen, ALockedOrUnsuitableDeviceIsRefused) {
     other.close();
     EXPECT_FALSE(third.open(path, 1234)); // a speed the line cannot take
     EXPECT_TRUE(third.open(path, 9600));  // free again once the holder let go
+}
+
+TEST(SerialOpen, ThePortIsExclusiveWhileOpenAndARefusalSaysWhy) {
+    SimulatedConverter sim;
+    ASSERT_TRUE(sim.started);
+    const std::string path = sim.converter.slavePath();
+    auto exclusive = [&] {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) return errno == EBUSY ? 1 : -1; // refused, unless we are root
+        int on = -1;
+        ::ioctl(fd, TIOCGEXCL, &on);
+        ::close(fd);
+        return on;
+    };
+    PosixSerialPort other;
+    ASSERT_TRUE(other.open(path, 9600));
+    // A program that does not lock is kept out too (root alone may pass).
+    EXPECT_EQ(exclusive(), 1);
+
+    const std::string missing = path + "-no";
+    struct Row {
+        std::string name;
+        std::string note;
+    };
+    const Row rows[] = {
+        {path, path + ": in use by another program"},
+        {missing, missing + ": no such device"},
+        {"/dev/null", "/dev/null: not a serial port"},
+    };
+    for (const auto& r : rows) {
+        sim.sink.notes.clear();
+        EXPECT_EQ(sim.link.OpenPort(r.name, 9600), 0);
+        EXPECT_EQ(sim.sink.notes, std::vector<std::string>{r.note});
+    }
+    other.close();
+    EXPECT_EQ(exclusive(), 0); // left as it was found
+}
+
+TEST(SerialOpen, SystemErrorsMapToReasons) {
+    const std::pair<int, PortFailure> rows[] = {
+        {EBUSY, PortFailure::InUse},
+        {EWOULDBLOCK, PortFailure::InUse},
+        {ENOENT, PortFailure::NoDevice},
+        {ENXIO, PortFailure::NoDevice},
+        {ENODEV, PortFailure::NoDevice},
+        {EACCES, PortFailure::PermissionDenied},
+        {EPERM, PortFailure::PermissionDenied},
+        {ENOTTY, PortFailure::NotATerminal},
+        {EIO, PortFailure::Other},
+    };
+    for (auto [error, reason] : rows)
+        EXPECT_EQ(portFailureFromErrno(error), reason) << error;
+
+    MessageCatalogue en;
+    en.fill(1);
+    EXPECT_EQ(describePortError({PortFailure::PermissionDenied, "/dev/ttyUSB0", ""}, en),
+              "/dev/ttyUSB0: permission denied: add your user to the dialout group");
+    EXPECT_EQ(describePortError({PortFailure::Other, "/dev/ttyS0", "Input/output error"}, en),
+              "/dev/ttyS0: Input/output error");
+    EXPECT_EQ(describePortError({}, en), "");
 }
 
 TEST(SerialAccessors, TextConversionsOnTheWire) {

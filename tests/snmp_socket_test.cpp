@@ -124,6 +124,11 @@ TEST_F(SnmpTransactionTest, OpeningFailures) {
         {"10.0.0.9", "kelvin", true, false, "Couldn't create socket!"},
         {"converter.lan:1161", "kelvin", false, true,
          "Couldn't connect to the remote host (converter.lan:1161)!"},
+        {"evil\x1b]0;x\x07", "kelvin", false, true,
+         "Couldn't connect to the remote host (evil\\x1b]0;x\\a)!"},
+        {"fe80::1", "kelvin", false, false,
+         "IPv6 is not supported (\"fe80::1\"): use an IPv4 "
+         "address or a host name."},
         {"10.0.0.9:", "kelvin", false, false, catalogue.extra(ExtraMsg::BadHostPort, "10.0.0.9:")},
         {"10.0.0.9", std::string(55, 'c'), false, false,
          catalogue.extra(ExtraMsg::CommunityTooLong, "54")},

@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, EscapeEndsWithoutTakingTheControls) {
     EXPECT_EQ(w->config.comPort, "COM1");
 }
 
-TEST_F(MainWindowTest, PortNamesAreTakenAsTypedAndShownByPrefix) {
+TEST_F(MainWindowTest, PortNamesAreTakenAndShownAsTyped) {
     auto w = open(1);
     auto* combo = w->controls().get<QComboBox>(kComPort);
     ASSERT_GE(combo->count(), 16);
@@ -187,12 +187,15 @@ TEST_F(MainWindowTest, PortNamesAreTakenAsTypedAndShownByPrefix) {
         const char* record;
         const char* shown;
     };
-    // Showing selects the first entry that begins with the text, in any case.
-    for (const Row& r :
-         {Row{"com12", "COM12"}, Row{"COM1", "COM1"}, Row{"COM9", "COM9"}, Row{"ttyX", "ttyX"}}) {
+    // Shown as typed: an entry that merely begins with the text (COM1 for "COM" or "") would
+    // be what the next operation opens.
+    for (const Row& r : {Row{"com12", "com12"}, Row{"COM1", "COM1"}, Row{"COM9", "COM9"},
+                         Row{"ttyX", "ttyX"}, Row{"COM", "COM"}, Row{"", ""}}) {
         w->config.comPort = r.record;
         w->DoDataExchange(false);
         EXPECT_EQ(combo->currentText(), r.shown) << r.record;
+        w->DoDataExchange(true);
+        EXPECT_EQ(w->config.comPort, r.record);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ConfDlg.h"
 
 #include "ui/AboutDlg.h"
+#include "ui/DataExchange.h"
 #include "ui/MainWindowTemplate.h"
 #include "ui/SettingsDialogs.h"
 
@@ -136,24 +137,17 @@ void CConfDlg::DoDataExchange(bool save) {
     auto* version = built_.get<QLineEdit>(kFirmwareVersion);
     auto* community = built_.get<QLineEdit>(kCommunity);
 
+    // As the speed box: a port that no entry names whole is shown as typed. Selecting the first
+    // entry that merely begins with the text would show "COM" as COM1, and the next operation
+    // would open COM1 unasked.
+    DataExchange(save ? DataExchange::Mode::SaveSilently : DataExchange::Mode::Show, sink_)
+        .comboEditable(combo, config.comPort);
     if (save) {
-        config.comPort = toStd(combo->currentText());
         config.accessMode = mode->checkedId();
         config.agentHost = toStd(host->text());
         config.firmwareVersion = toStd(version->text());
         config.accessCommunity = toStd(community->text());
         return;
-    }
-
-    const QString port = toQ(config.comPort);
-    int found = -1;
-    for (int i = 0; i < combo->count() && found < 0; ++i)
-        if (combo->itemText(i).startsWith(port, Qt::CaseInsensitive)) found = i;
-    if (found >= 0) {
-        combo->setCurrentIndex(found);
-    } else {
-        combo->setCurrentIndex(-1);
-        combo->setEditText(port);
     }
 
     // A value with no button of its own leaves every button unchecked.

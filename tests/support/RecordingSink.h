@@ -18,6 +18,7 @@ public:
     void show(MessageKind kind, const std::string& text) override {
         entries.push_back({kind, text});
     }
+    void note(const std::string& text) override { notes.push_back(text); }
     std::vector<std::string> texts() const {
         std::vector<std::string> out;
         for (const auto& e : entries)
@@ -25,6 +26,7 @@ public:
         return out;
     }
     std::vector<Entry> entries;
+    std::vector<std::string> notes;
 };
 
 } // namespace varnadex::test
