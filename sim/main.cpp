@@ -3,6 +3,8 @@
 // The first lines on stdout say where it can be reached, one per side, for scripts to read:
 //   serial /dev/pts/5
 //   snmp 127.0.0.1:40161
+// With --agents N (N > 1) the SNMP line names the first agent and the count:
+//   snmp 127.1.0.1:16161 x256
 // It then runs until SIGINT or SIGTERM.
 
 #include "config/FieldText.h"
@@ -13,6 +15,7 @@
 #include "sim/SimLog.h"
 #include "sim/SnmpAgent.h"
 #include "sim/SnmpFaults.h"
+#include "sim/SnmpFleet.h"
 
 #include <csignal>
 #include <cstdint>
@@ -47,9 +50,14 @@ const char kUsage[] =
     "  --log FILE             write one line per frame or request to FILE ('-': stdout)\n"
     "  --snmp ADDR:PORT       where the SNMP agent listens (port 0: any free port)\n"
     "  --snmp-community TEXT  the community the SNMP agent accepts\n"
+    "  --agents N             N SNMP agents (1-1024) on consecutive addresses from the --snmp\n"
+    "                         one, all on its port, each with its own memory and MAC address\n"
     "  --no-snmp              no SNMP agent\n"
     "  --firmware-version M.N the version the converter reports (default 2.5 serial, 2.2 SNMP)\n"
     "  --help                 this text\n";
+
+// Each agent holds a thread and three descriptors.
+constexpr int kMaxAgents = 1024;
 
 struct Options {
     std::string link;
@@ -61,6 +69,7 @@ struct Options {
     std::uint16_t snmpPort = 0;
     std::string snmpCommunity = "kelvin";
     bool snmp = true;
+    int agents = 1;
     std::optional<std::pair<std::uint8_t, std::uint8_t>> version;
 };
 
@@ -96,6 +105,12 @@ int parse(int argc, char** argv, Options& o) {
                 minor > 255)
                 return fail(std::string("--firmware-version wants MAJOR.MINOR, not ") + argv[i]);
             o.version = {static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor)};
+        } else if (arg == "--agents") {
+            if (!needValue()) return fail(arg + " needs a value");
+            const auto count = parseWord(value);
+            if (!count || *count < 1 || *count > kMaxAgents)
+                return fail("--agents wants 1 to " + std::to_string(kMaxAgents) + ", not " + value);
+            o.agents = *count;
         } else if (arg == "--no-snmp") {
             o.snmp = false;
         } else if (arg == "--link" || arg == "--log" || arg == "--fault" || arg == "--snmp" ||
@@ -178,6 +193,26 @@ int main(int argc, char** argv) {
             return fail("unknown or malformed fault " + fault);
         }
     }
+    SnmpFleet fleet(log, snmpFaults);
+    if (options.snmp && options.agents > 1) {
+        // A fleet of converters of its own; the serial side stays a converter apart.
+        const auto first = parseIpv4Address(options.snmpAddress);
+        if (!first) {
+            serial.stop();
+            return fail("--agents wants a numeric IPv4 --snmp address, not " + options.snmpAddress);
+        }
+        if (!fleet.start(*first, options.snmpPort, options.agents)) {
+            serial.stop();
+            std::fprintf(stderr, "varnadex-sim: cannot listen on %d addresses from %s:%u\n",
+                         options.agents, options.snmpAddress.c_str(), unsigned(options.snmpPort));
+            return 1;
+        }
+        if (options.version) fleet.setVersion(options.version->first, options.version->second);
+        std::printf("snmp %s:%u x%d\n", options.snmpAddress.c_str(), unsigned(fleet.port()),
+                    options.agents);
+        std::fflush(stdout);
+        options.snmp = false;
+    }
     SnmpAgent agent(memory, log, snmpFaults);
     if (options.version) {
         serial.setVersion(options.version->first, options.version->second);
@@ -197,6 +232,7 @@ int main(int argc, char** argv) {
     int signal = 0;
     sigwait(&stopSignals, &signal);
     agent.stop();
+    fleet.stop();
     serial.stop();
     if (logStream) std::fclose(logStream);
     return 0;

@@ -2,4 +2,5 @@ target_sources(varnadex_sim_lib PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SnmpFaults.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SnmpResponder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SnmpAgent.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SnmpFleet.cpp
 )

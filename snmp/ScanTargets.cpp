@@ -1,0 +1,132 @@
+#include "snmp/ScanTargets.h"
+
+#include "config/FieldText.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace varnadex {
+namespace {
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool looksNumeric(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+}
+
+class Expander {
+public:
+    Expander(const TargetSources& sources, TargetList& out) : sources_(sources), out_(out) {}
+
+    bool add(const std::string& raw, bool fromFile) {
+        const std::string target = trim(raw);
+        if (target.empty()) return fail(raw, "not an address, range or host name");
+        if (target[0] == '@') {
+            // One level only: a file that names files could name itself.
+            if (fromFile) return fail(target, "a target file cannot name another file");
+            return addFile(target.substr(1));
+        }
+        if (const auto slash = target.find('/'); slash != std::string::npos)
+            return addRange(target, target.substr(0, slash), target.substr(slash + 1));
+        if (auto address = parseIpv4Address(target)) {
+            keep(*address);
+            return true;
+        }
+        // "10.1.0.300" is a mistyped address, not a host name to look up.
+        if (looksNumeric(target)) return fail(target, "not an IPv4 address");
+        const auto found = sources_.resolve ? sources_.resolve(target)
+                                            : std::vector<Ipv4Address>{};
+        if (found.empty()) return fail(target, "unknown host");
+        for (auto address : found)
+            keep(address);
+        return true;
+    }
+
+private:
+    bool addRange(const std::string& target, const std::string& base, const std::string& bits) {
+        const auto address = parseIpv4Address(base);
+        if (!address || bits.empty() || bits.size() > 2 ||
+            !std::all_of(bits.begin(), bits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return fail(target, "not a CIDR range such as 10.1.0.0/22");
+        const int prefix = std::stoi(bits);
+        if (prefix > 32) return fail(target, "a prefix is at most /32");
+        if (prefix < kWidestScanPrefix)
+            return fail(target, "wider than /" + std::to_string(kWidestScanPrefix) +
+                                    " (65536 addresses); scan it in smaller ranges");
+        const std::uint64_t count = std::uint64_t{1} << (32 - prefix);
+        const Ipv4Address first = *address & ~static_cast<Ipv4Address>(count - 1);
+        for (std::uint64_t i = 0; i < count; ++i)
+            keep(first + static_cast<Ipv4Address>(i));
+        return true;
+    }
+
+    bool addFile(const std::string& path) {
+        std::string error;
+        const auto text = sources_.readFile ? sources_.readFile(path, error) : std::nullopt;
+        if (!text) return fail("@" + path, error.empty() ? "cannot read it" : error);
+        std::size_t begin = 0;
+        int line = 0;
+        while (begin <= text->size()) {
+            auto end = text->find('\n', begin);
+            if (end == std::string::npos) end = text->size();
+            std::string entry = text->substr(begin, end - begin);
+            begin = end + 1;
+            ++line;
+            if (const auto hash = entry.find('#'); hash != std::string::npos) entry.resize(hash);
+            if (trim(entry).empty()) continue;
+            if (!add(entry, true)) {
+                out_.error = path + ":" + std::to_string(line) + ": " + out_.error;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void keep(Ipv4Address address) {
+        if (seen_.insert(address).second) out_.addresses.push_back(address);
+    }
+
+    bool fail(const std::string& target, const std::string& why) {
+        out_.error = "\"" + target + "\": " + why;
+        return false;
+    }
+
+    const TargetSources& sources_;
+    TargetList& out_;
+    std::unordered_set<Ipv4Address> seen_;
+};
+
+} // namespace
+
+std::string formatIpv4Address(Ipv4Address a) {
+    return formatIpv4({static_cast<std::uint8_t>(a >> 24), static_cast<std::uint8_t>(a >> 16),
+                       static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a)});
+}
+
+std::optional<Ipv4Address> parseIpv4Address(const std::string& text) {
+    const auto bytes = parseIpv4(text);
+    if (!bytes) return std::nullopt;
+    return static_cast<Ipv4Address>((*bytes)[0]) << 24 | static_cast<Ipv4Address>((*bytes)[1]) << 16 |
+           static_cast<Ipv4Address>((*bytes)[2]) << 8 | (*bytes)[3];
+}
+
+TargetList expandTargets(const std::vector<std::string>& targets, const TargetSources& sources) {
+    TargetList out;
+    Expander expander(sources, out);
+    for (const auto& target : targets) {
+        if (!expander.add(target, false)) {
+            out.addresses.clear();
+            return out;
+        }
+    }
+    if (out.addresses.empty()) out.error = "no address to scan";
+    return out;
+}
+
+} // namespace varnadex

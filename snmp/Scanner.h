@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/Clock.h"
+#include "app/Interruption.h"
+#include "snmp/ProbeSocket.h"
+#include "snmp/ScanTargets.h"
+#include "snmp/SnmpSocket.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnadex {
+
+enum class ScanStatus {
+    Converter,     // answered the version object
+    NoAnswer,      // nothing came back within the attempt schedule
+    Refused,       // ICMP port unreachable: the host is up, nothing listens on the port
+    NotAConverter, // an SNMP agent answered, without the converter's version object
+};
+
+// What a scan learnt of one address.
+struct ScanFinding {
+    Ipv4Address address = 0;
+    ScanStatus status = ScanStatus::NoAnswer;
+    std::string firmware; // "2.5", for a converter
+    // For a converter, each field whose registers were all read.
+    std::optional<std::string> macAddress, ipAddress, subnetMask, gatewayAddress;
+};
+
+struct ScanSettings {
+    std::uint16_t port = kSnmpPort;
+    std::string community = "kelvin"; // already in the converter's code page
+    unsigned rate = 1000;              // datagrams sent per second, retries included
+};
+
+enum class ScanEnd { Finished, Interrupted, SocketFailed };
+
+// Asks many addresses at once for the converter's firmware version, then reads the network
+// fields of each converter that answered, all through one socket at a bounded rate.
+//
+// Every request an address is sent follows CSnmpSocket's five-attempt schedule: an attempt
+// that has no answer when its window ends is followed by the next one, with a fresh id, and
+// an answer to any attempt of the same request counts. An address has at most one request
+// outstanding; its register reads follow one another. Retries and register reads go before
+// first probes, so every address keeps its schedule and the scan ends one schedule after the
+// last first probe.
+class Scanner {
+public:
+    static constexpr int kAttempts = CSnmpSocket::kAttempts;
+    // The five windows together: how long an address that never answers is waited for.
+    static constexpr Millis kSchedule{20 + 220 + 420 + 620 + 820};
+
+    Scanner(IProbeSocket& socket, IClock& clock, ScanSettings settings,
+            const Interruption* stop = nullptr)
+        : socket_(socket), clock_(clock), settings_(std::move(settings)), stop_(stop) {}
+
+    // `found` hears of each address as soon as it is settled, in no particular order. On an
+    // interruption the addresses still open are not reported.
+    ScanEnd run(const std::vector<Ipv4Address>& addresses,
+                const std::function<void(const ScanFinding&)>& found);
+
+private:
+    IProbeSocket& socket_;
+    IClock& clock_;
+    ScanSettings settings_;
+    const Interruption* stop_;
+};
+
+// Paces sends: `rate` tokens a second, with room for a hundredth of a second's worth, so that
+// a clock counting whole milliseconds can still reach the rate.
+class TokenBucket {
+public:
+    TokenBucket(unsigned rate, Millis now);
+    bool take(Millis now);
+    // How long until the next token, at least 1 ms.
+    Millis untilNext() const;
+
+private:
+    double rate_;
+    double capacity_;
+    double tokens_;
+    Millis last_;
+};
+
+} // namespace varnadex
