@@ -440,3 +440,84 @@ TEST_F(CliAgainstSimulator, FirmwareDownload) {
 
 } // namespace
 } // namespace varnadex
+
+namespace varnadex {
+namespace {
+
+// Backup and restore: whatever a converter holds that a read keeps, a write of the file puts
+// back in the same registers, the values no settings dialog would offer included.
+TEST_F(CliAgainstSimulator, ABackupRestoresEveryRegisterOfAnotherConverter) {
+    Converter source, target;
+    ASSERT_TRUE(source.ok && target.ok);
+    auto odd = registerImage(edited(ConverterConfig{}));
+    odd[44] = 0x20;                                          // a data format no list entry has
+    odd[56] = 250;                                           // keep-alive 25 s
+    odd[57] = 5;                                             // network timeout below 15
+    odd[33] = 0, odd[32] = 0;                                // remote port 0
+    const std::uint8_t community[] = {0x81, 0x98, 0x00, '"', 0x1B, 0xFF, 'a', '\\', 0x7F, 0x90};
+    odd[80] = sizeof community;
+    std::copy(std::begin(community), std::end(community), odd.begin() + 81);
+    odd[101] = 0x00;
+    source.memory.load(odd);
+
+    const std::string saved = (dir / "backup.json").string();
+    ASSERT_EQ(run(source, {"--port", source.config(0).comPort, "read", "--output", saved}), 0)
+        << err.str();
+    ASSERT_EQ(run(target, {"--lang", "en", "--host", target.config(1).agentHost, "--enable-mac",
+                           "write", saved}),
+              0)
+        << err.str();
+    EXPECT_NE(err.str().find("warning: \"networkTimeout\" is 5"), std::string::npos) << err.str();
+    const auto restored = target.memory.snapshot();
+    for (const auto& f : registerMap()) {
+        const int count = f.rule == Rule::Community ? 1 + odd[80] : f.count;
+        for (int a = f.first; a < f.first + count; ++a)
+            EXPECT_EQ(restored[a], odd[a]) << f.name << " register " << a;
+    }
+}
+
+// The data-format text decides what is written; a code beside it may only confirm it or be
+// the converter's own unknown code.
+TEST_F(CliAgainstSimulator, TheDataFormatTextDecidesTheCode) {
+    Converter converter;
+    ASSERT_TRUE(converter.ok);
+    const std::string base = configToJson([] {
+        ConverterConfig c;
+        c.applyLateDefaults();
+        return c;
+    }());
+    struct Row {
+        std::string format; // replaces "dataFormat": "8N1", code member included
+        int status;
+        int written; // register 44 afterwards
+    };
+    const Row rows[] = {
+        {"\"dataFormat\": \"7E1\", \"dataFormatCode\": 0", 2, -1}, // read as 8N1, edited to 7E1
+        {"\"dataFormat\": \"7E1\", \"dataFormatCode\": 49", 0, 0x31},
+        {"\"dataFormat\": \"7M1\", \"dataFormatCode\": 16", 0, 0x10},
+        {"\"dataFormat\": \"8N1\", \"dataFormatCode\": 32", 0, 0x20}, // kept from the converter
+        {"\"dataFormat\": \"8O1\"", 0, 0xC2},
+    };
+    for (const auto& r : rows) {
+        std::string text = base;
+        const auto from = text.find("\"dataFormat\"");
+        const auto to = text.find('\n', text.find("\"dataFormatCode\""));
+        text.replace(from, to - from, r.format + ",");
+        const auto path = (dir / "format.json").string();
+        std::ofstream(path) << text;
+        converter.memory.write(44, 0xEE);
+        EXPECT_EQ(run(converter, {"--lang", "en", "--host", converter.config(1).agentHost,
+                                  "write", path}),
+                  r.status)
+            << r.format << err.str();
+        if (r.status == 2) {
+            EXPECT_NE(err.str().find("dataFormatCode"), std::string::npos) << err.str();
+            EXPECT_EQ(converter.memory.read(44), 0xEE) << "nothing sent";
+        } else {
+            EXPECT_EQ(converter.memory.read(44), r.written) << r.format;
+        }
+    }
+}
+
+} // namespace
+} // namespace varnadex
