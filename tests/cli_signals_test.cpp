@@ -26,10 +26,13 @@ protected:
 
     // Waits, within reason, until the converter has seen `count` frames of `kind`.
     static bool awaitFrames(const sim::SimLog& log, const std::string& kind, std::size_t count) {
+        return awaitLines(log, "serial " + kind, count);
+    }
+    static bool awaitLines(const sim::SimLog& log, const std::string& start, std::size_t count) {
         for (int i = 0; i < 1000; ++i) {
             std::size_t n = 0;
             for (const auto& l : log.lines())
-                n += l.rfind("serial " + kind, 0) == 0;
+                n += l.rfind(start, 0) == 0;
             if (n >= count) return true;
             std::this_thread::sleep_for(10ms);
         }
@@ -93,6 +96,26 @@ TEST_F(Stopped, AnInterruptedReadWritesNoFile) {
     cli.rest();
     EXPECT_EQ(cli.finish(), 130);
     EXPECT_TRUE(fs::is_empty(dir)) << "no output file, and no temporary one left behind";
+    converter.stop();
+}
+
+TEST_F(Stopped, AnInterruptedDownloadSaysTheImageIsIncomplete) {
+    sim::BootFaults loader;
+    loader.startInLoader = true;
+    sim::SerialConverter converter(memory, log, {}, loader);
+    ASSERT_TRUE(converter.start());
+    const std::string image = (dir / "image.qfw").string();
+    std::ofstream(image, std::ios::binary) << std::string(30000, 'f');
+    ChildProcess cli({VARNADEX_CLI_PROGRAM, "--lang", "en", "--port", converter.slavePath(),
+                      "firmware", image});
+    ASSERT_TRUE(awaitLines(log, "boot start", 1));
+    std::this_thread::sleep_for(1500ms); // into the first slices
+    ::kill(cli.pid, SIGINT);
+    const std::string said = cli.rest();
+    EXPECT_EQ(cli.finish(), 130);
+    EXPECT_NE(said.find("incomplete firmware image"), std::string::npos) << said;
+    EXPECT_EQ(said.find("successfull"), std::string::npos) << said;
+    EXPECT_LT(converter.receivedImage().size(), 30000u - 18);
     converter.stop();
 }
 
