@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -255,6 +256,16 @@ BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool engli
                 button->setDefault(true);
             }
             w = button;
+            break;
+        }
+        case ControlKind::List: {
+            auto* list = new QTreeWidget(&dialog);
+            list->setHeaderLabels(text.split(u'\t'));
+            list->setRootIsDecorated(false);
+            list->setUniformRowHeights(true);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setAllColumnsShowFocus(true);
+            w = list;
             break;
         }
         case ControlKind::ProgressBar: {

@@ -16,6 +16,7 @@ enum class ControlKind {
     PushButton,
     DefaultButton,
     ProgressBar,
+    List, // rows of columns; the text holds the column headings, separated by tabs
 };
 
 enum ControlFlag : unsigned {

@@ -1,0 +1,70 @@
+// The converter search window against a small simulated fleet on loopback.
+
+#include "sim/SnmpFleet.h"
+#include "ui/FindConvertersDlg.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace varnadex::ui {
+namespace {
+
+struct Fleet {
+    Fleet() {
+        app.language = 1;
+        app.messageCatalogue.fill(1);
+        ok = fleet.start(*parseIpv4Address("127.3.0.1"), 0, 3, 2); // .1 .3 .5
+    }
+    ~Fleet() { fleet.stop(); }
+    std::string host() const { return "127.3.0.1:" + std::to_string(fleet.port()); }
+
+    CConfApp app;
+    sim::SimLog log;
+    sim::SnmpFleet fleet{log};
+    bool ok = false;
+};
+
+TEST(FindConverters, ListsWhatAnsweredAndGivesTheChosenAddress) {
+    Fleet f;
+    ASSERT_TRUE(f.ok);
+    CFindConvertersDlg dialog(f.app, f.host(), "kelvin");
+    EXPECT_TRUE(f.log.lines().empty()) << "nothing is sent before Search";
+    dialog.show();
+    dialog.controls().get<QLineEdit>(CFindConvertersDlg::kRangeEdit)->setText("127.3.0.0/29");
+    QTest::mouseClick(dialog.controls().get<QPushButton>(CFindConvertersDlg::kSearch),
+                      Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.searching(); }, 20000));
+    auto* list = dialog.controls().get<QTreeWidget>(CFindConvertersDlg::kResults);
+    ASSERT_EQ(list->topLevelItemCount(), 3)
+        << dialog.controls().get<QLabel>(CFindConvertersDlg::kStatus)->text().toStdString();
+    list->sortItems(0, Qt::AscendingOrder);
+    QTreeWidgetItem* second = list->topLevelItem(1);
+    EXPECT_EQ(second->text(0), "127.3.0.3");
+    EXPECT_EQ(second->text(1), "0050C2030003");
+    EXPECT_EQ(second->text(2), "127.3.0.3");
+    EXPECT_NE(dialog.controls().get<QLabel>(CFindConvertersDlg::kStatus)->text().indexOf(
+                  "3 converters in 8 addresses"),
+              -1);
+
+    EXPECT_FALSE(dialog.controls().control(1)->isEnabled()) << "nothing chosen yet";
+    list->setCurrentItem(second);
+    ASSERT_TRUE(dialog.controls().control(1)->isEnabled());
+    QTest::mouseClick(dialog.controls().get<QPushButton>(1), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.chosenHost(), "127.3.0.3:" + std::to_string(f.fleet.port()));
+}
+
+TEST(FindConverters, TheDefaultRangeIsOnlyOffered) {
+    const QString ranges = CFindConvertersDlg::localNetworks();
+    for (const QString& r : ranges.split(u' ', Qt::SkipEmptyParts)) {
+        EXPECT_FALSE(r.startsWith("127.")) << r.toStdString();
+        EXPECT_GE(r.section(u'/', 1).toInt(), 24) << r.toStdString();
+    }
+}
+
+} // namespace
+} // namespace varnadex::ui

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/ConfApp.h"
+#include "app/Interruption.h"
+#include "snmp/Scanner.h"
+#include "ui/DialogBuilder.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace varnadex::ui {
+
+// "Find Converters...": asks a range of addresses for converters and lists those that
+// answered, with their MAC address, IP address and firmware. Choosing one gives its address
+// for the main window's host field. Nothing is sent until the user presses "Search".
+class CFindConvertersDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum : int {
+        kRangeEdit = 1202,
+        kSearch = 1203,
+        kResults = 1205,
+        kStatus = 1206,
+    };
+
+    // The port and the community come from the main window's host and community fields, so
+    // that converters answering on another port, or to another community, can be found too.
+    CFindConvertersDlg(CConfApp& app, const std::string& agentHost,
+                       const std::string& accessCommunity, QWidget* parent = nullptr);
+    ~CFindConvertersDlg() override;
+
+    int DoModal() { return exec(); }
+    void OnSearch();
+    bool searching() const { return worker_.joinable(); }
+
+    // The chosen converter's address as the host field takes it: "10.1.0.7", or with ":PORT"
+    // when the search used a port other than the standard one.
+    const std::string& chosenHost() const { return chosenHost_; }
+    const BuiltDialog& controls() const { return built_; }
+
+    // The IPv4 networks of this machine's interfaces that are up, loopback aside, each as
+    // CIDR text and at most a /24 around the machine's own address.
+    static QString localNetworks();
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+private:
+    void found(const ScanFinding& finding);
+    void finished(ScanEnd end, int addresses, double seconds);
+    void stopSearch();
+    QString text(int which) const;
+
+    CConfApp& app_;
+    BuiltDialog built_;
+    std::uint16_t port_;
+    std::string community_; // in the converter's code page; empty when it cannot be sent
+    bool communityOk_ = true;
+    Interruption stop_;
+    std::thread worker_;
+    int converters_ = 0;
+    std::string chosenHost_;
+};
+
+} // namespace varnadex::ui
