@@ -5,6 +5,7 @@
 //   snmp 127.0.0.1:40161
 // It then runs until SIGINT or SIGTERM.
 
+#include "app/Version.h"
 #include "config/FieldText.h"
 #include "sim/BootFaults.h"
 #include "sim/RegisterMemory.h"
@@ -46,7 +47,8 @@ const char kUsage[] =
     "  --snmp-community TEXT  the community the SNMP agent accepts\n"
     "  --no-snmp              no SNMP agent\n"
     "  --firmware-version M.N the version the converter reports (default 2.5 serial, 2.2 SNMP)\n"
-    "  --help                 this text\n";
+    "  --help                 this text\n"
+    "  --version              the program's version\n";
 
 struct Options {
     std::string link;
@@ -85,6 +87,9 @@ int parse(int argc, char** argv, Options& o) {
         };
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
+            return -1;
+        } else if (arg == "--version") {
+            std::puts("varnadex-sim " VARNADEX_VERSION);
             return -1;
         } else if (arg == "--firmware-version" && i + 1 < argc) {
             unsigned major = 0, minor = 0;
