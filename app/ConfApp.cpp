@@ -36,7 +36,8 @@ std::vector<std::string> settingsFileCandidates(const std::string& programDirect
         }
     }
     if (configDirs.empty()) configDirs.push_back("/etc/xdg");
-    for (const auto& dir : configDirs) candidates.push_back(dir + inSubdirectory);
+    for (const auto& dir : configDirs)
+        candidates.push_back(dir + inSubdirectory);
     return candidates;
 }
 

@@ -36,9 +36,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
     // Keeps the user's and the system's own settings files out of the test.
-    void isolate(CConfApp& app) {
-        app.environment = lookupIn(environment);
-    }
+    void isolate(CConfApp& app) { app.environment = lookupIn(environment); }
     void writeIni(const std::string& content) {
         std::ofstream(dir / "varnadex.ini", std::ios::binary) << content;
     }
@@ -167,7 +165,8 @@ TEST(SettingsFile, CandidatesFollowTheXdgBaseDirectoryRules) {
     for (const auto& c : cases) {
         std::vector<std::string> expected{"/opt/v/varnadex.ini"};
         expected.insert(expected.end(), c.expected.begin(), c.expected.end());
-        EXPECT_EQ(settingsFileCandidates("/opt/v", lookupIn(c.environment)), expected) << c.expected.front();
+        EXPECT_EQ(settingsFileCandidates("/opt/v", lookupIn(c.environment)), expected)
+            << c.expected.front();
     }
 }
 

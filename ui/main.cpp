@@ -18,12 +18,11 @@ using namespace varnadex;
 
 namespace {
 
-const char kUsage[] =
-    "usage: varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]\n"
-    "  --port NAME        preset the COM port (COMn or a device path)\n"
-    "  --host HOST[:PORT] preset the converter's address for network access\n"
-    "  /ENABLEMAC         make the MAC address editable and writable\n"
-    "  --help, --version\n";
+const char kUsage[] = "usage: varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]\n"
+                      "  --port NAME        preset the COM port (COMn or a device path)\n"
+                      "  --host HOST[:PORT] preset the converter's address for network access\n"
+                      "  /ENABLEMAC         make the MAC address editable and writable\n"
+                      "  --help, --version\n";
 
 struct Presets {
     std::optional<std::string> port;
@@ -60,7 +59,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication qapp(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("varnadex"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varnadex.varnadex"));
     ui::initUiResources();
     QApplication::setWindowIcon(ui::programIcon());
 
