@@ -104,8 +104,8 @@ expect "message with ~/.config's settings file" "$(cli_message)" "Couldn't open 
 sim=$!
 for _ in $(seq 50); do grep -q '^serial ' "$work/sim.txt" && break; sleep 0.1; done
 pty=$(awk '$1 == "serial" {print $2; exit}' "$work/sim.txt")
-timeout 60 "$bin/varnadex-cli" --lang en --port "$pty" read >"$work/read.json" ||
-    fail "varnadex-cli read from varnadex-sim"
+timeout 60 "$bin/varnadex-cli" --lang en --port "$pty" read >"$work/read.json" 2>"$work/read.err" ||
+    fail "varnadex-cli read from varnadex-sim: $(cat "$work/read.err")"
 
 echo "== completion"
 complete_words() { # the candidates bash offers for the words given, the last being completed
