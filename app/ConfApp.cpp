@@ -1,11 +1,59 @@
 #include "app/ConfApp.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace varnadex {
+
+std::optional<std::string> systemEnvironment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return std::string(value);
+}
+
+std::vector<std::string> settingsFileCandidates(const std::string& programDirectory,
+                                                const EnvironmentLookup& environment) {
+    const std::string inSubdirectory = std::string("/varnadex/") + kSettingsFileName;
+    // Relative paths in the XDG variables are invalid and ignored, as the base directory
+    // rules ask: they would make the file depend on the current directory.
+    auto absolute = [](const std::optional<std::string>& v) { return v && v->rfind('/', 0) == 0; };
+
+    std::vector<std::string> candidates{programDirectory + "/" + kSettingsFileName};
+    if (auto configHome = environment("XDG_CONFIG_HOME"); absolute(configHome)) {
+        candidates.push_back(*configHome + inSubdirectory);
+    } else if (auto home = environment("HOME"); absolute(home)) {
+        candidates.push_back(*home + "/.config" + inSubdirectory);
+    }
+    std::vector<std::string> configDirs;
+    if (auto dirs = environment("XDG_CONFIG_DIRS")) {
+        std::size_t start = 0;
+        while (start <= dirs->size()) {
+            auto colon = dirs->find(':', start);
+            if (colon == std::string::npos) colon = dirs->size();
+            std::optional<std::string> dir = dirs->substr(start, colon - start);
+            if (absolute(dir)) configDirs.push_back(*dir);
+            start = colon + 1;
+        }
+    }
+    if (configDirs.empty()) configDirs.push_back("/etc/xdg");
+    for (const auto& dir : configDirs)
+        candidates.push_back(dir + inSubdirectory);
+    return candidates;
+}
 
 void CConfApp::loadLanguage(const std::string& programPath) {
     auto slash = programPath.find_last_of('/');
     programDirectory = slash == std::string::npos ? std::string() : programPath.substr(0, slash);
-    profile.SetPath(programDirectory + "/" + kSettingsFileName);
+    const auto candidates = settingsFileCandidates(programDirectory, environment);
+    std::string chosen = candidates.front();
+    for (const auto& candidate : candidates) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) {
+            chosen = candidate;
+            break;
+        }
+    }
+    profile.SetPath(chosen);
     language = profile.ReadInt("General", "Language", 0);
     messageCatalogue.fill(language);
 }

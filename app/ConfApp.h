@@ -5,7 +5,9 @@
 #include "app/Profile.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace varnadex {
 
@@ -26,6 +28,18 @@ public:
 inline constexpr const char* kSocketsInitFailed = "Windows sockets initialization failed.";
 inline constexpr const char* kSettingsFileName = "varnadex.ini";
 
+// The value of an environment variable, nullopt when it is not set.
+using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+std::optional<std::string> systemEnvironment(const std::string& name);
+
+// Where the settings file may lie, in the order they are tried: beside the program (so a copy
+// unpacked anywhere keeps working as it always did), then the user's XDG configuration
+// directory ($XDG_CONFIG_HOME, default ~/.config), then the system's ($XDG_CONFIG_DIRS,
+// default /etc/xdg), each with "varnadex/varnadex.ini" appended. An installed program's own
+// directory is not writable by its users, hence the other two.
+std::vector<std::string> settingsFileCandidates(const std::string& programDirectory,
+                                                const EnvironmentLookup& environment);
+
 // The application object: finds the settings file, reads the language, fills the catalogue,
 // starts the socket layer and runs the main window.
 class CConfApp {
@@ -41,8 +55,11 @@ public:
 
     // Start-up steps 1 to 4 alone, for the programs that share the settings file but have
     // no window (the command-line tool).
+    // The settings file read is the first of settingsFileCandidates that exists; with none,
+    // the one beside the program (which then gives the defaults).
     void loadLanguage(const std::string& programPath);
 
+    EnvironmentLookup environment = systemEnvironment;
     MessageCatalogue messageCatalogue;
     int language = 0;
     CProfile profile;

@@ -1,6 +1,7 @@
 // Draws the program's artwork: the banners 135 (English) and 136 (Hungarian), 421 x 65 pixels
-// at 24 bits per pixel, and the icon 128 at 32 and 64 pixels. The PNGs are kept in res/ beside
-// this source; run it again after a change:
+// at 24 bits per pixel, the icon 128 at 32 and 64 pixels, and the same icon for the desktop's
+// icon theme in icons/ at 16 to 256 pixels. The PNGs are kept in res/ beside this source; run it
+// again after a change:
 //   QT_QPA_PLATFORM=offscreen build/ui/varnadex-artwork res
 #include <QFont>
 #include <QGuiApplication>
@@ -8,6 +9,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <QDir>
 
 #include <cstdio>
 #include <cstring>
@@ -154,12 +157,15 @@ QImage icon(int size) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const bool ok = banner(QStringLiteral("Serial-to-Ethernet converter configuration"))
-                        .save(dir + QStringLiteral("/135.png")) &&
-                    banner(QStringLiteral("Soros-Ethernet konverter beállítása"))
-                        .save(dir + QStringLiteral("/136.png")) &&
-                    icon(32).save(dir + QStringLiteral("/128.png")) &&
-                    icon(64).save(dir + QStringLiteral("/128-64.png"));
+    bool ok = banner(QStringLiteral("Serial-to-Ethernet converter configuration"))
+                  .save(dir + QStringLiteral("/135.png")) &&
+              banner(QStringLiteral("Soros-Ethernet konverter beállítása"))
+                  .save(dir + QStringLiteral("/136.png")) &&
+              icon(32).save(dir + QStringLiteral("/128.png")) &&
+              icon(64).save(dir + QStringLiteral("/128-64.png")) &&
+              QDir(dir).mkpath(QStringLiteral("icons"));
+    for (int size : {16, 32, 48, 64, 128, 256})
+        ok = ok && icon(size).save(dir + QStringLiteral("/icons/varnadex-%1.png").arg(size));
     if (!ok) std::fprintf(stderr, "could not write the artwork to %s\n", qPrintable(dir));
     return ok ? 0 : 1;
 }

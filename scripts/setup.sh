@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev clang libclang-rt-14-dev
-          xvfb xauth)
+          xvfb xauth
+          dpkg-dev file desktop-file-utils appstream lintian man-db bash-completion)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in a normal build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: once in a normal build, where the
+# Debian package of that build is tested too, and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -9,6 +10,7 @@ jobs=$(( $(nproc) + 1 ))
 
 echo "== normal build"
 scripts/build.sh normal
+cmake -S . -B build -DVARNADEX_PACKAGE_TEST=ON >/dev/null
 (cd build && ctest -j"$jobs" --output-on-failure --timeout 300)
 
 echo "== sanitizer build"

@@ -7,6 +7,7 @@
 //   snmp 127.1.0.1:16161 x256
 // It then runs until SIGINT or SIGTERM.
 
+#include "app/Version.h"
 #include "config/FieldText.h"
 #include "sim/BootFaults.h"
 #include "sim/RegisterMemory.h"
@@ -54,7 +55,8 @@ const char kUsage[] =
     "                         one, all on its port, each with its own memory and MAC address\n"
     "  --no-snmp              no SNMP agent\n"
     "  --firmware-version M.N the version the converter reports (default 2.5 serial, 2.2 SNMP)\n"
-    "  --help                 this text\n";
+    "  --help                 this text\n"
+    "  --version              the program's version\n";
 
 // Each agent holds a thread and three descriptors.
 constexpr int kMaxAgents = 1024;
@@ -97,6 +99,9 @@ int parse(int argc, char** argv, Options& o) {
         };
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
+            return -1;
+        } else if (arg == "--version") {
+            std::puts("varnadex-sim " VARNADEX_VERSION);
             return -1;
         } else if (arg == "--firmware-version" && i + 1 < argc) {
             unsigned major = 0, minor = 0;

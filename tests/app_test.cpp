@@ -5,12 +5,22 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace varnadex {
 namespace {
 
 namespace fs = std::filesystem;
+
+// An environment of these variables only; the map outlives the lookup.
+EnvironmentLookup lookupIn(const std::map<std::string, std::string>& variables) {
+    return [&variables](const std::string& name) -> std::optional<std::string> {
+        auto it = variables.find(name);
+        if (it == variables.end()) return std::nullopt;
+        return it->second;
+    };
+}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -21,8 +31,12 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         program = (dir / "varnadex").string();
+        environment = {{"HOME", (dir / "home").string()},
+                       {"XDG_CONFIG_DIRS", (dir / "etc").string()}};
     }
     void TearDown() override { fs::remove_all(dir); }
+    // Keeps the user's and the system's own settings files out of the test.
+    void isolate(CConfApp& app) { app.environment = lookupIn(environment); }
     void writeIni(const std::string& content) {
         std::ofstream(dir / "varnadex.ini", std::ios::binary) << content;
     }
@@ -34,6 +48,7 @@ protected:
     }
     fs::path dir;
     std::string program;
+    std::map<std::string, std::string> environment;
 };
 
 struct FailingSockets : ISocketLayer {
@@ -61,6 +76,7 @@ TEST_F(StartupTest, LanguageFromSettingsFile) {
         fs::remove(dir / "varnadex.ini");
         if (c.ini) writeIni(c.ini);
         CConfApp app;
+        isolate(app);
         app.loadLanguage(program);
         EXPECT_EQ(app.language, c.language) << (c.ini ? c.ini : "(no file)");
         EXPECT_EQ(app.messageCatalogue.text(Msg::Unknown), c.unknown);
@@ -72,6 +88,7 @@ TEST_F(StartupTest, SettingsFileIsNeverWrittenOrCreated) {
     test::RecordingSink sink;
     {
         CConfApp app;
+        isolate(app);
         app.InitInstance(program, "", sockets, sink, [](CConfApp&, int) {});
     }
     EXPECT_FALSE(fs::exists(dir / "varnadex.ini"));
@@ -80,6 +97,7 @@ TEST_F(StartupTest, SettingsFileIsNeverWrittenOrCreated) {
     auto before = fs::last_write_time(dir / "varnadex.ini");
     {
         CConfApp app;
+        isolate(app);
         app.InitInstance(program, "", sockets, sink, [](CConfApp&, int) {});
     }
     EXPECT_EQ(readIni(), content);
@@ -91,6 +109,7 @@ TEST_F(StartupTest, SocketFailureEndsWithEnglishMessageAndNoWindow) {
     FailingSockets sockets;
     test::RecordingSink sink;
     CConfApp app;
+    isolate(app);
     bool windowRan = false;
     EXPECT_FALSE(
         app.InitInstance(program, "", sockets, sink, [&](CConfApp&, int) { windowRan = true; }));
@@ -98,6 +117,57 @@ TEST_F(StartupTest, SocketFailureEndsWithEnglishMessageAndNoWindow) {
     ASSERT_EQ(sink.entries.size(), 1u);
     EXPECT_EQ(sink.entries[0].text, "Windows sockets initialization failed.");
     EXPECT_EQ(sink.entries[0].kind, MessageKind::Warning);
+}
+
+// An installed program cannot keep its settings beside itself: the user's and then the
+// system's XDG configuration directories follow, and the first file that exists is read.
+TEST_F(StartupTest, FirstExistingSettingsFileWins) {
+    const fs::path system = dir / "etc/varnadex/varnadex.ini";
+    const fs::path user = dir / "home/.config/varnadex/varnadex.ini";
+    auto write = [](const fs::path& path, const char* text) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    };
+    auto language = [&] {
+        CConfApp app;
+        isolate(app);
+        app.loadLanguage(program);
+        return std::pair(app.language, app.profile.path());
+    };
+    EXPECT_EQ(language(), std::pair(0, (dir / "varnadex.ini").string()));
+    write(system, "[General]\nLanguage=1\n");
+    EXPECT_EQ(language(), std::pair(1, system.string()));
+    fs::create_directories(user); // a directory of that name is no settings file
+    EXPECT_EQ(language(), std::pair(1, system.string()));
+    fs::remove(user);
+    write(user, "[General]\nLanguage=0\n");
+    EXPECT_EQ(language(), std::pair(0, user.string()));
+    writeIni("[General]\nLanguage=1\n");
+    EXPECT_EQ(language(), std::pair(1, (dir / "varnadex.ini").string()));
+}
+
+TEST(SettingsFile, CandidatesFollowTheXdgBaseDirectoryRules) {
+    struct Case {
+        std::map<std::string, std::string> environment;
+        std::vector<std::string> expected; // after the one beside the program
+    };
+    const std::string file = "/varnadex/varnadex.ini";
+    const Case cases[] = {
+        {{}, {"/etc/xdg" + file}},
+        {{{"HOME", "/home/t"}}, {"/home/t/.config" + file, "/etc/xdg" + file}},
+        {{{"HOME", "/home/t"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_CONFIG_DIRS", "/a:rel::/b"}},
+         {"/cfg" + file, "/a" + file, "/b" + file}},
+        // Empty or relative values are not set at all.
+        {{{"HOME", "/home/t"}, {"XDG_CONFIG_HOME", "rel"}, {"XDG_CONFIG_DIRS", ""}},
+         {"/home/t/.config" + file, "/etc/xdg" + file}},
+        {{{"HOME", ""}, {"XDG_CONFIG_HOME", ""}, {"XDG_CONFIG_DIRS", "rel"}}, {"/etc/xdg" + file}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> expected{"/opt/v/varnadex.ini"};
+        expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+        EXPECT_EQ(settingsFileCandidates("/opt/v", lookupIn(c.environment)), expected)
+            << c.expected.front();
+    }
 }
 
 TEST(CommandLine, EnableMacIsACaseSensitiveSubstring) {

@@ -2,6 +2,7 @@
 //   varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]
 #include "app/ConfApp.h"
 #include "app/Operations.h"
+#include "app/Version.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"
 #include "ui/QtMessageSink.h"
@@ -10,11 +11,18 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 using namespace varnadex;
 
 namespace {
+
+const char kUsage[] = "usage: varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]\n"
+                      "  --port NAME        preset the COM port (COMn or a device path)\n"
+                      "  --host HOST[:PORT] preset the converter's address for network access\n"
+                      "  /ENABLEMAC         make the MAC address editable and writable\n"
+                      "  --help, --version\n";
 
 struct Presets {
     std::optional<std::string> port;
@@ -39,7 +47,19 @@ bool parsePresets(const QStringList& args, Presets& presets) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("varnadex " VARNADEX_VERSION);
+            return 0;
+        }
+    }
     QApplication qapp(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varnadex.varnadex"));
     ui::initUiResources();
     QApplication::setWindowIcon(ui::programIcon());
 
