@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "app/ConfApp.h"
+#include "app/Version.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"
 #include "platform/FileIo.h"
@@ -174,7 +175,7 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
             return kExitOk;
         }
         if (a == "--version") {
-            env.out << "varnadex-cli 2.2\n";
+            env.out << "varnadex-cli " VARNADEX_VERSION "\n";
             return kExitOk;
         }
     }
