@@ -82,6 +82,13 @@ constexpr ExtraText kExtra[] = {
      "Leállítva, mielőtt bármi beíródott volna. A konverter nem változott."},
     {"Stopped. The converter now holds an incomplete firmware image: load the firmware again.",
      "Leállítva. A konverterben most hiányos szoftver van: töltse le újra a szoftvert."},
+    {"The converter is being read or written. Stop and quit?",
+     "A konverter olvasása vagy írása folyamatban van. Megszakítja és kilép?"},
+    {"Cannot read \"%1\": %2", "Nem tudom beolvasni: \"%1\": %2"},
+    {"\"%1\" is no configuration this program can use: %2",
+     "A(z) \"%1\" fájl nem használható konfigurációként: %2"},
+    {"Opened \"%1\", with these notes:\n%2", "Megnyitva: \"%1\". Megjegyzések:\n%2"},
+    {"Cannot write \"%1\": %2", "Nem tudom kiírni: \"%1\": %2"},
 };
 
 std::string substitute(std::string text, const std::string& a1, const std::string& a2) {

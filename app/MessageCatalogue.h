@@ -39,6 +39,11 @@ enum class ExtraMsg : int {
     WriteInterrupted, // %1 = registers written, %2 = registers in the whole write
     WriteInterruptedUnchanged,
     FirmwareInterrupted,
+    OperationAbortConfirm,
+    ConfigFileUnreadable, // %1 = file name, %2 = why
+    ConfigFileRefused,    // %1 = file name, %2 = why, naming the field
+    ConfigFileNotes,      // %1 = file name, %2 = one line per value worth a look
+    ConfigFileUnwritable, // %1 = file name, %2 = why
 };
 
 constexpr int kCatalogueSize = 16;
