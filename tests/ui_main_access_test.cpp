@@ -149,8 +149,8 @@ TEST_F(ConfigurationFiles, OpenRefusesWhatTheCliRefusesAndTellsOnce) {
     good.applyLateDefaults();
     const std::string json = configToJson(good);
     std::string noIp = json;
-    noIp.erase(noIp.find("\"ipAddress\""), noIp.find('\n', noIp.find("\"ipAddress\"")) -
-                                                noIp.find("\"ipAddress\"") + 1);
+    noIp.erase(noIp.find("\"ipAddress\""),
+               noIp.find('\n', noIp.find("\"ipAddress\"")) - noIp.find("\"ipAddress\"") + 1);
     std::string shortTimeout = json;
     const auto at = shortTimeout.find("\"networkTimeout\": ") + 18;
     shortTimeout.replace(at, shortTimeout.find_first_of(",\n", at) - at, "5");
@@ -165,11 +165,11 @@ TEST_F(ConfigurationFiles, OpenRefusesWhatTheCliRefusesAndTellsOnce) {
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    for (const Row& r : {Row{"missing.json", {}, MessageKind::Error, "missing.json", false},
-                         Row{"no-ip.json", noIp, MessageKind::Error, "ipAddress", false},
-                         Row{"not-json.json", "COM1", MessageKind::Error, "not-json", false},
-                         Row{"slow.json", shortTimeout, MessageKind::Warning, "networkTimeout",
-                             true}}) {
+    for (const Row& r :
+         {Row{"missing.json", {}, MessageKind::Error, "missing.json", false},
+          Row{"no-ip.json", noIp, MessageKind::Error, "ipAddress", false},
+          Row{"not-json.json", "COM1", MessageKind::Error, "not-json", false},
+          Row{"slow.json", shortTimeout, MessageKind::Warning, "networkTimeout", true}}) {
         SCOPED_TRACE(r.file);
         path = dir / r.file;
         if (r.text) put(*r.text);
@@ -203,8 +203,10 @@ TEST(MainWindowMenu, OffersTheFilesAndAboutInBothLanguages) {
                                         QString::fromUtf8("Konfiguráció mentése..."),
                                         QString::fromUtf8("Kilépés"), "About Varnadex..."};
         EXPECT_EQ(commands, expected);
-        EXPECT_EQ(w.menuCommand(kOpenConfiguration)->shortcut(), QKeySequence::fromString("Ctrl+O"));
-        EXPECT_EQ(w.menuCommand(kSaveConfiguration)->shortcut(), QKeySequence::fromString("Ctrl+S"));
+        EXPECT_EQ(w.menuCommand(kOpenConfiguration)->shortcut(),
+                  QKeySequence::fromString("Ctrl+O"));
+        EXPECT_EQ(w.menuCommand(kSaveConfiguration)->shortcut(),
+                  QKeySequence::fromString("Ctrl+S"));
         // The template's controls all sit below the bar.
         for (QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (c != bar) {
@@ -224,8 +226,7 @@ TEST(MessageBoxCaption, BoxIsWideEnoughForItsCaption) {
             box->show();
             QFont bold = box->font();
             bold.setBold(true);
-            EXPECT_GT(box->width(),
-                      QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 100)
+            EXPECT_GT(box->width(), QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 100)
                 << box->windowTitle().toStdString();
             box->close();
         }

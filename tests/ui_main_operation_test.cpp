@@ -111,8 +111,8 @@ TEST(MainWindowOperation, LocksWhatItReadsAndClosingWaitsForTheStop) {
     });
     w.show();
     std::map<int, bool> initial;
-    const int ids[] = {kReadConf,       kWriteConf,        kReset,           kFirmwareUpg,
-                       kComPort,        kComPortRadio,     kNetworkRadio,    kSerialSettings,
+    const int ids[] = {kReadConf,        kWriteConf,        kReset,          kFirmwareUpg,
+                       kComPort,         kComPortRadio,     kNetworkRadio,   kSerialSettings,
                        kNetworkSettings, kAdvancedSettings, kRemoteSettings, kQuit,
                        kCancelOperation};
     for (int id : ids)

@@ -145,8 +145,8 @@ void CConfDlg::buildMenu() {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = menu->addAction(QString::fromUtf8(english ? item.english
-                                                                        : item.hungarian));
+            QAction* action =
+                menu->addAction(QString::fromUtf8(english ? item.english : item.hungarian));
             if (item.shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
             connect(action, &QAction::triggered, this, handlers.at(item.id));
             // Shortcuts count while the window has the focus, the menu closed.
@@ -270,9 +270,15 @@ void CConfDlg::startOperation(Operation which) {
 
     worker_ = QThread::create([this, which] {
         switch (which) {
-        case Operation::Read: operations_.ReadConf(workRecord_); break;
-        case Operation::Write: operations_.WriteConf(workRecord_); break;
-        case Operation::Reset: operations_.Reset(workRecord_); break;
+        case Operation::Read:
+            operations_.ReadConf(workRecord_);
+            break;
+        case Operation::Write:
+            operations_.WriteConf(workRecord_);
+            break;
+        case Operation::Reset:
+            operations_.Reset(workRecord_);
+            break;
         }
     });
     connect(worker_, &QThread::finished, this, &CConfDlg::endOperation);
@@ -319,9 +325,9 @@ void CConfDlg::lockControls(bool lock) {
     // Everything the operation reads (the access settings, and the record that the settings
     // dialogs and the configuration files change) and everything that would start another.
     std::vector<QObject*> locked;
-    for (int id : {kReadConf, kWriteConf, kReset, kFirmwareUpg, kComPort, kComPortRadio,
-                   kNetworkRadio, kHost, kCommunity, kSerialSettings, kAdvancedSettings,
-                   kNetworkSettings, kRemoteSettings})
+    for (int id :
+         {kReadConf, kWriteConf, kReset, kFirmwareUpg, kComPort, kComPortRadio, kNetworkRadio,
+          kHost, kCommunity, kSerialSettings, kAdvancedSettings, kNetworkSettings, kRemoteSettings})
         locked.push_back(built_.control(id));
     for (int id : {kOpenConfiguration, kSaveConfiguration})
         locked.push_back(menuCommand(id));
@@ -349,12 +355,14 @@ void CConfDlg::OnOpenConfiguration() {
     const MessageCatalogue& texts = app_.messageCatalogue;
     const FileRead file = readInputFile(name, kConfigFileLimit);
     if (!file.content) {
-        sink_.show(MessageKind::Error, texts.extra(ExtraMsg::ConfigFileUnreadable, name, file.error));
+        sink_.show(MessageKind::Error,
+                   texts.extra(ExtraMsg::ConfigFileUnreadable, name, file.error));
         return;
     }
     const ConfigFileResult opened = parseConfigFile(*file.content);
     if (!opened.config) {
-        sink_.show(MessageKind::Error, texts.extra(ExtraMsg::ConfigFileRefused, name, opened.error));
+        sink_.show(MessageKind::Error,
+                   texts.extra(ExtraMsg::ConfigFileRefused, name, opened.error));
         return;
     }
     // The file describes a converter; how this window reaches one stays as it is.
