@@ -119,7 +119,11 @@ TEST(MainWindowOperation, LocksWhatItReadsAndClosingWaitsForTheStop) {
         initial[id] = w.controls().control(id)->isEnabled();
     EXPECT_FALSE(initial[kCancelOperation]);
 
-    w.OnReadConf();
+    // Started from the keyboard, which comes back to Read Conf at the end.
+    auto* read = w.controls().get<QPushButton>(kReadConf);
+    read->setFocus();
+    QTest::keyClick(read, Qt::Key_Space);
+    ASSERT_TRUE(w.operationRunning());
     for (int id : ids)
         EXPECT_EQ(w.controls().control(id)->isEnabled(), id == kQuit || id == kCancelOperation)
             << id;
@@ -138,6 +142,7 @@ TEST(MainWindowOperation, LocksWhatItReadsAndClosingWaitsForTheStop) {
     EXPECT_EQ(w.result(), QDialog::Rejected);
     for (int id : ids)
         EXPECT_EQ(w.controls().control(id)->isEnabled(), initial[id]) << id;
+    EXPECT_EQ(w.focusWidget(), read);
 }
 
 } // namespace

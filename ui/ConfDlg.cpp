@@ -263,6 +263,7 @@ void CConfDlg::startOperation(Operation which) {
     operations_.setControl(
         {&interruption_, [this](int done, int total) { emit registerProgress(done, total); }});
     showRegisterProgress(0, 1);
+    focusBefore_ = focusWidget();
     lockControls(true);
     // Only a transfer of the whole configuration stops between exchanges; a restart is one.
     built_.control(kCancelOperation)->setEnabled(which != Operation::Reset);
@@ -300,7 +301,8 @@ void CConfDlg::endOperation() {
     showRegisterProgress(0, 1);
     built_.control(kCancelOperation)->setEnabled(false);
     lockControls(false);
-    emit operationFinished();
+    // Locking moved the keyboard on; a keyboard user goes on from the button they pressed.
+    if (focusBefore_ && focusBefore_->isEnabled()) focusBefore_->setFocus();
     if (endWith_ >= 0) {
         const int result = std::exchange(endWith_, -1);
         if (result == QDialog::Accepted) DoDataExchange(true);

@@ -7,6 +7,7 @@
 #include "ui/DialogBuilder.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -31,6 +32,9 @@ QStringList serialPortChoices(const QString& deviceDirectory = QStringLiteral("/
 class CConfDlg : public QDialog {
     Q_OBJECT
 public:
+    // Read Conf, Write Conf and RESET run on a worker thread, so `operations` must report
+    // through a sink that may be called from there (UiThreadSink); `sink` serves the window's
+    // own boxes on the UI thread.
     CConfDlg(CConfApp& app, int enableMac, IOperations& operations, IMessageSink& sink,
              QWidget* parent = nullptr);
     ~CConfDlg() override;
@@ -80,8 +84,6 @@ public:
 signals:
     // From the worker thread: register exchanges done of those planned.
     void registerProgress(int done, int total);
-    // The running operation has ended and its result is in the record.
-    void operationFinished();
 
 public:
     ConverterConfig config;
@@ -124,7 +126,8 @@ private:
     ConverterConfig workRecord_;
     Interruption interruption_;
     std::map<QObject*, bool> lockedStates_; // what the lock found, to give back
-    int endWith_ = -1; // the dialog result to end with once the operation has stopped
+    int endWith_ = -1;              // the dialog result to end with once the operation has stopped
+    QPointer<QWidget> focusBefore_; // where the keyboard was when the operation started
 };
 
 } // namespace varnadex::ui
