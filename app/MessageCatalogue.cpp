@@ -48,6 +48,9 @@ constexpr std::array<const char*, kCatalogueSize> kHungarian = {
 struct ExtraText {
     const char* english;
     const char* hungarian;
+    // %2 is a reason of the program's own making (one that already cuts what it quotes), not
+    // a value echoed back, and is put in whole.
+    bool ownReason = false;
 };
 
 constexpr ExtraText kExtra[] = {
@@ -95,6 +98,13 @@ constexpr ExtraText kExtra[] = {
     {"IPv6 is not supported (\"%1\"): use an IPv4 address or a host name.",
      "Az IPv6 nem támogatott (\"%1\"): IPv4 címet vagy host-nevet adjon meg."},
     {"Couldn't open the firmware file \"%1\".", "Nem tudom megnyitni a(z) \"%1\" firmware fájlt."},
+    {"The converter is being read or written. Stop and quit?",
+     "A konverter olvasása vagy írása folyamatban van. Megszakítja és kilép?"},
+    {"Cannot read \"%1\": %2", "Nem tudom beolvasni: \"%1\": %2", true},
+    {"\"%1\" is no configuration this program can use: %2",
+     "A(z) \"%1\" fájl nem használható konfigurációként: %2", true},
+    {"Opened \"%1\", with these notes:\n%2", "Megnyitva: \"%1\". Megjegyzések:\n%2", true},
+    {"Cannot write \"%1\": %2", "Nem tudom kiírni: \"%1\": %2", true},
 };
 
 // The length of the UTF-8 character that starts `text`, or 0 when its first byte does not
@@ -160,14 +170,18 @@ void appendEscapedControl(std::string& out, unsigned char c) {
     }
 }
 
-static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::FirmwareNotOpened) + 1,
+static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::ConfigFileUnwritable) + 1,
               "one text per ExtraMsg");
 
-std::string substitute(std::string_view text, const std::string& a1, const std::string& a2) {
+std::string substitute(std::string_view text, const std::string& a1, const std::string& a2,
+                       bool ownReason) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
-            out += echoedValue(text[i + 1] == '1' ? a1 : a2);
+            if (text[i + 1] == '2' && ownReason)
+                out += a2;
+            else
+                out += echoedValue(text[i + 1] == '1' ? a1 : a2);
             ++i;
         } else {
             out += text[i];
@@ -215,7 +229,7 @@ void MessageCatalogue::fill(int language) {
 std::string MessageCatalogue::extra(ExtraMsg which, const std::string& arg1,
                                     const std::string& arg2) const {
     const ExtraText& t = kExtra[static_cast<int>(which)];
-    return substitute(english_ ? t.english : t.hungarian, arg1, arg2);
+    return substitute(english_ ? t.english : t.hungarian, arg1, arg2, t.ownReason);
 }
 
 } // namespace varnadex

@@ -50,6 +50,11 @@ enum class ExtraMsg : int {
     RestartNotSent,
     Ipv6NotSupported,
     FirmwareNotOpened, // %1 = file name
+    OperationAbortConfirm,
+    ConfigFileUnreadable, // %1 = file name, %2 = why
+    ConfigFileRefused,    // %1 = file name, %2 = why, naming the field
+    ConfigFileNotes,      // %1 = file name, %2 = one line per value worth a look
+    ConfigFileUnwritable, // %1 = file name, %2 = why
 };
 
 // How many characters of a value a message echoes: enough to recognise it, never a screenful.

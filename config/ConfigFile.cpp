@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 
+#include "app/MessageCatalogue.h"
 #include "config/CodePage.h"
 #include "config/DialogRules.h"
 #include "config/RegisterMap.h"
@@ -93,6 +94,14 @@ std::string inQuotes(std::string_view s) {
     return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// A member name from the file, which may be anything: cut and escaped as every echoed value.
+std::string userKey(const std::string& key) {
+    return "\"" + echoedValue(key) + "\"";
+}
+
+// The parser's own account quotes what it stopped at; enough of it to find the place.
+constexpr std::size_t kParserMessageLimit = 160;
+
 const JsonField* fieldNamed(const std::string& name) {
     for (const auto& f : kFields)
         if (name == f.name) return &f;
@@ -114,13 +123,13 @@ json parseObject(std::string_view text) {
         switch (event) {
         case json::parse_event_t::object_start:
         case json::parse_event_t::array_start:
-            if (depth > 0) throw ShapeError{inQuotes(lastKey) + " must be a single value"};
+            if (depth > 0) throw ShapeError{userKey(lastKey) + " must be a single value"};
             seen.emplace_back();
             break;
         case json::parse_event_t::key:
             lastKey = parsed.get<std::string>();
             if (!seen.empty() && !seen.back().insert(lastKey).second)
-                throw ShapeError{inQuotes(lastKey) + " is given twice"};
+                throw ShapeError{userKey(lastKey) + " is given twice"};
             break;
         default:
             break;
@@ -130,8 +139,14 @@ json parseObject(std::string_view text) {
     try {
         return json::parse(text.begin(), text.end(), callback);
     } catch (const json::exception& e) {
-        std::string where = lastKey.empty() ? "" : " (at " + inQuotes(lastKey) + ")";
-        throw ShapeError{"the file is not valid JSON" + where + ": " + e.what()};
+        std::string where = lastKey.empty() ? "" : " (at " + userKey(lastKey) + ")";
+        std::string why = e.what();
+        if (why.size() > kParserMessageLimit) why = why.substr(0, kParserMessageLimit) + "...";
+        // It may quote raw bytes of the file; none of them reaches a terminal as they are.
+        for (char& ch : why)
+            if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7F)
+                ch = '?';
+        throw ShapeError{"the file is not valid JSON" + where + ": " + why};
     }
 }
 
@@ -221,7 +236,7 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     }
     for (auto it = in.begin(); it != in.end(); ++it) {
         if (it.key() != kVersionMember && !fieldNamed(it.key())) {
-            result.error = inQuotes(it.key()) + " is not a converter field";
+            result.error = userKey(it.key()) + " is not a converter field";
             return result;
         }
     }

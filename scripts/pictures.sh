@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# pictures.sh : renders the main window, the About box and the four settings dialogs in both
-# languages into docs/*.png, under a virtual X display (xvfb-run, from scripts/setup.sh).
+# pictures.sh : renders the main window (also with its File menu open), the About box and the
+# four settings dialogs in both languages into docs/*.png, under a virtual X display (xvfb-run,
+# from scripts/setup.sh).
 # BUILD_DIR picks the build directory (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."

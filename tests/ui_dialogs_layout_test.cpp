@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 using namespace varnadex;
 using namespace varnadex::ui;
 
@@ -109,6 +112,17 @@ TEST(SettingsDialogLayout, CleanInBothLanguages) {
                     EXPECT_FALSE(w->accessibleName().isEmpty()) << name;
                 }
             }
+
+            // The groups' buttons stand in columns: the n-th of every group at one x.
+            std::map<qsizetype, std::set<int>> columns;
+            for (const ControlTemplate& c : k.tmpl().controls) {
+                if (!(c.flags & FirstInGroup)) continue;
+                const QList<QAbstractButton*> buttons = b.radioGroup(c.id)->buttons();
+                for (qsizetype i = 0; i < buttons.size(); ++i)
+                    columns[i].insert(buttons[i]->mapTo(&d, QPoint()).x());
+            }
+            for (const auto& [n, xs] : columns)
+                EXPECT_EQ(xs.size(), 1u) << "column " << n;
 
             for (const ControlTemplate& c : k.tmpl().controls) {
                 if (!(c.flags & FirstInGroup)) continue;

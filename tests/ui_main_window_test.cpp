@@ -42,6 +42,10 @@ protected:
         if (auto* c = w.controls().get<QComboBox>(id)) return c->currentText();
         return w.controls().get<QAbstractButton>(id)->text();
     }
+    // Read Conf, Write Conf and RESET run on a worker thread.
+    static void finish(const CConfDlg& w) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.operationRunning(); }, 5000));
+    }
     static std::map<int, bool> enabledStates(const CConfDlg& w) {
         std::map<int, bool> out;
         for (int id : {kQuit, kComPort, kComPortRadio, kNetworkRadio, kReadConf, kWriteConf,
@@ -179,6 +183,7 @@ TEST_F(MainWindowTest, PortNamesAreTakenAndShownAsTyped) {
 
     combo->setEditText("/dev/ttyNotListed");
     w->OnReadConf();
+    finish(*w);
     ASSERT_EQ(ops.names(), std::vector<std::string>{"ReadConf"});
     EXPECT_EQ(ops.calls[0].config.comPort, "/dev/ttyNotListed");
     EXPECT_EQ(combo->currentText(), "/dev/ttyNotListed"); // shown again as it was
@@ -208,6 +213,7 @@ TEST_F(MainWindowTest, OperationsGetTheControlsAndTheirResultIsShown) {
     ops.onWrite = [](ConverterConfig& c) { c.firmwareVersion = "2.05"; };
 
     w->controls().get<QPushButton>(kReadConf)->click();
+    finish(*w);
     ASSERT_EQ(ops.calls.size(), 1u);
     EXPECT_EQ(ops.calls[0].config.accessMode, 1);
     EXPECT_EQ(ops.calls[0].config.agentHost, "10.0.0.9");
@@ -215,11 +221,13 @@ TEST_F(MainWindowTest, OperationsGetTheControlsAndTheirResultIsShown) {
     EXPECT_EQ(text(*w, kFirmwareVersion), "2.04");
 
     w->controls().get<QPushButton>(kWriteConf)->click();
+    finish(*w);
     EXPECT_EQ(ops.calls.back().config.firmwareVersion, "2.04");
     EXPECT_EQ(text(*w, kFirmwareVersion), "2.05");
 
     w->controls().get<QLineEdit>(kHost)->setText("10.0.0.10");
     w->controls().get<QPushButton>(kReset)->click();
+    finish(*w);
     EXPECT_EQ(ops.names(), (std::vector<std::string>{"ReadConf", "WriteConf", "Reset"}));
     EXPECT_EQ(ops.calls.back().config.agentHost, "10.0.0.10");
     // The wait cursor is gone once each operation has returned.

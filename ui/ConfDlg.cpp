@@ -1,24 +1,30 @@
 #include "ui/ConfDlg.h"
 
+#include "config/ConfigFile.h"
+#include "platform/FileIo.h"
 #include "ui/AboutDlg.h"
 #include "ui/DataExchange.h"
 #include "ui/MainWindowTemplate.h"
 #include "ui/SettingsDialogs.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
+#include <QThread>
 
 #include <algorithm>
 #include <utility>
@@ -76,6 +82,10 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+QString configFileFilter() {
+    return QStringLiteral("Configuration (*.json);;All Files (*)");
+}
+
 } // namespace
 
 CConfDlg::CConfDlg(CConfApp& app, int enableMac, IOperations& operations, IMessageSink& sink,
@@ -106,18 +116,70 @@ CConfDlg::CConfDlg(CConfApp& app, int enableMac, IOperations& operations, IMessa
     connect(built_.get<QRadioButton>(kComPortRadio), &QRadioButton::clicked, this,
             &CConfDlg::OnComPortRadio);
 
+    connect(button(kCancelOperation), &QPushButton::clicked, this, &CConfDlg::OnCancelOperation);
+
     firmwareTimer_.setInterval(1000);
     connect(&firmwareTimer_, &QTimer::timeout, this, &CConfDlg::OnTimer);
+    // Emitted on the worker thread, shown on this one.
+    connect(this, &CConfDlg::registerProgress, this, &CConfDlg::showRegisterProgress,
+            Qt::QueuedConnection);
 
-    // Desktops on this platform give a program no system menu of its own, so the About box
-    // is reached from the window's context menu and with F1.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, &CConfDlg::OnAbout);
-
+    buildMenu();
     OnInitDialog();
 }
 
+// Desktops on this platform give a program no system menu of its own, so About joins the
+// configuration files in a menu bar above the template's controls.
+void CConfDlg::buildMenu() {
+    const bool english = app_.language == 1;
+    auto* bar = new QMenuBar(this);
+    bar->setNativeMenuBar(false);
+    const std::map<int, void (CConfDlg::*)()> handlers{
+        {kOpenConfiguration, &CConfDlg::OnOpenConfiguration},
+        {kSaveConfiguration, &CConfDlg::OnSaveConfiguration},
+        {kQuit, &CConfDlg::accept},
+        {kAboutCommand, &CConfDlg::OnAbout},
+    };
+    for (const MenuTemplate& m : mainMenuTemplate()) {
+        QMenu* menu = bar->addMenu(QString::fromUtf8(english ? m.english : m.hungarian));
+        for (const MenuItemTemplate& item : m.items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action =
+                menu->addAction(QString::fromUtf8(english ? item.english : item.hungarian));
+            if (item.shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
+            connect(action, &QAction::triggered, this, handlers.at(item.id));
+            // Shortcuts count while the window has the focus, the menu closed.
+            addAction(action);
+            menuCommands_[item.id] = action;
+        }
+    }
+    const int barHeight = bar->sizeHint().height();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != bar && !child->isWindow()) child->move(child->x(), child->y() + barHeight);
+    bar->setGeometry(0, 0, width(), barHeight);
+    setFixedSize(width(), height() + barHeight);
+}
+
+QAction* CConfDlg::menuCommand(int id) const {
+    const auto it = menuCommands_.find(id);
+    return it == menuCommands_.end() ? nullptr : it->second;
+}
+
 CConfDlg::~CConfDlg() {
+    if (worker_) {
+        // The worker may be waiting for a box on this thread: keep showing them until it
+        // has stopped between two exchanges.
+        interruption_.request();
+        disconnect(worker_, nullptr, this, nullptr);
+        while (!worker_->wait(QDeadlineTimer(20)))
+            QCoreApplication::processEvents();
+        delete worker_;
+        worker_ = nullptr;
+        QApplication::restoreOverrideCursor();
+    }
     // The window owns the transfer's file and port; they close with it.
     if (operations_.firmwareRunning()) operations_.FirmwareAbort();
 }
@@ -176,32 +238,169 @@ void CConfDlg::OnComPortRadio() {
 }
 
 void CConfDlg::OnReadConf() {
-    DoDataExchange(true);
-    {
-        WaitCursor wait;
-        operations_.ReadConf(config);
-    }
-    // Also after a failure: the operation leaves the record as it should be shown.
-    DoDataExchange(false);
+    startOperation(Operation::Read);
 }
 
 void CConfDlg::OnWriteConf() {
-    DoDataExchange(true);
-    {
-        WaitCursor wait;
-        operations_.WriteConf(config);
-    }
-    DoDataExchange(false);
+    startOperation(Operation::Write);
 }
 
 void CConfDlg::OnReset() {
+    startOperation(Operation::Reset);
+}
+
+void CConfDlg::startOperation(Operation which) {
+    if (worker_ || operations_.firmwareRunning()) return;
     DoDataExchange(true);
-    WaitCursor wait;
-    operations_.Reset(config);
+    workRecord_ = config;
+    running_ = which;
+    interruption_.clear();
+    operations_.setControl(
+        {&interruption_, [this](int done, int total) { emit registerProgress(done, total); }});
+    showRegisterProgress(0, 1);
+    focusBefore_ = focusWidget();
+    lockControls(true);
+    // Only a transfer of the whole configuration stops between exchanges; a restart is one.
+    built_.control(kCancelOperation)->setEnabled(which != Operation::Reset);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    worker_ = QThread::create([this, which] {
+        switch (which) {
+        case Operation::Read:
+            operations_.ReadConf(workRecord_);
+            break;
+        case Operation::Write:
+            operations_.WriteConf(workRecord_);
+            break;
+        case Operation::Reset:
+            operations_.Reset(workRecord_);
+            break;
+        }
+    });
+    connect(worker_, &QThread::finished, this, &CConfDlg::endOperation);
+    worker_->start();
+}
+
+void CConfDlg::endOperation() {
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    operations_.setControl({});
+    QApplication::restoreOverrideCursor();
+    // Also after a failure or a stop: the operation leaves the record as it should be
+    // shown. A restart changes nothing in it.
+    if (running_ != Operation::Reset) {
+        config = workRecord_;
+        DoDataExchange(false);
+    }
+    showRegisterProgress(0, 1);
+    built_.control(kCancelOperation)->setEnabled(false);
+    lockControls(false);
+    // Locking moved the keyboard on; a keyboard user goes on from the button they pressed.
+    if (focusBefore_ && focusBefore_->isEnabled()) focusBefore_->setFocus();
+    if (endWith_ >= 0) {
+        const int result = std::exchange(endWith_, -1);
+        if (result == QDialog::Accepted) DoDataExchange(true);
+        QDialog::done(result);
+    }
+}
+
+void CConfDlg::OnCancelOperation() {
+    if (!worker_) return;
+    interruption_.request();
+    // Said once: the procedure shows what the stop left behind.
+    built_.control(kCancelOperation)->setEnabled(false);
+}
+
+void CConfDlg::showRegisterProgress(int done, int total) {
+    auto* bar = built_.get<QProgressBar>(kProgress);
+    bar->setRange(0, std::max(total, 1));
+    bar->setValue(std::clamp(done, 0, std::max(total, 1)));
+}
+
+void CConfDlg::lockControls(bool lock) {
+    // Everything the operation reads (the access settings, and the record that the settings
+    // dialogs and the configuration files change) and everything that would start another.
+    std::vector<QObject*> locked;
+    for (int id :
+         {kReadConf, kWriteConf, kReset, kFirmwareUpg, kComPort, kComPortRadio, kNetworkRadio,
+          kHost, kCommunity, kSerialSettings, kAdvancedSettings, kNetworkSettings, kRemoteSettings})
+        locked.push_back(built_.control(id));
+    for (int id : {kOpenConfiguration, kSaveConfiguration})
+        locked.push_back(menuCommand(id));
+    for (QObject* o : locked) {
+        auto* w = qobject_cast<QWidget*>(o);
+        auto* a = qobject_cast<QAction*>(o);
+        if (lock) {
+            lockedStates_[o] = w ? w->isEnabled() : a->isEnabled();
+            w ? w->setEnabled(false) : a->setEnabled(false);
+        } else if (auto it = lockedStates_.find(o); it != lockedStates_.end()) {
+            w ? w->setEnabled(it->second) : a->setEnabled(it->second);
+        }
+    }
+    if (!lock) lockedStates_.clear();
+}
+
+void CConfDlg::OnOpenConfiguration() {
+    if (worker_) return;
+    const QString path =
+        chooseConfigFile_
+            ? chooseConfigFile_(false)
+            : QFileDialog::getOpenFileName(this, QString(), QString(), configFileFilter());
+    if (path.isEmpty()) return;
+    const std::string name = QFile::encodeName(path).toStdString();
+    // A box names the file as the file dialog showed it; a whole path would be cut short.
+    const std::string shown = QFileInfo(path).fileName().toStdString();
+    const MessageCatalogue& texts = app_.messageCatalogue;
+    const FileRead file = readInputFile(name, kConfigFileLimit);
+    if (!file.content) {
+        sink_.show(MessageKind::Error,
+                   texts.extra(ExtraMsg::ConfigFileUnreadable, shown, file.error));
+        return;
+    }
+    const ConfigFileResult opened = parseConfigFile(*file.content);
+    if (!opened.config) {
+        sink_.show(MessageKind::Error,
+                   texts.extra(ExtraMsg::ConfigFileRefused, shown, opened.error));
+        return;
+    }
+    // The file describes a converter; how this window reaches one stays as it is.
+    DoDataExchange(true);
+    ConverterConfig loaded = *opened.config;
+    loaded.comPort = config.comPort;
+    loaded.accessMode = config.accessMode;
+    loaded.agentHost = config.agentHost;
+    loaded.accessCommunity = config.accessCommunity;
+    loaded.enableMac = config.enableMac;
+    loaded.firmwareVersion = config.firmwareVersion;
+    config = loaded;
+    DoDataExchange(false);
+    if (!opened.warnings.empty()) {
+        std::string notes;
+        for (const std::string& w : opened.warnings)
+            notes += (notes.empty() ? "" : "\n") + w;
+        sink_.show(MessageKind::Warning, texts.extra(ExtraMsg::ConfigFileNotes, shown, notes));
+    }
+}
+
+void CConfDlg::OnSaveConfiguration() {
+    if (worker_) return;
+    const QString path =
+        chooseConfigFile_
+            ? chooseConfigFile_(true)
+            : QFileDialog::getSaveFileName(this, QString(), QStringLiteral("varnadex.json"),
+                                           configFileFilter());
+    if (path.isEmpty()) return;
+    DoDataExchange(true);
+    const std::string name = QFile::encodeName(path).toStdString();
+    if (auto error = writeOutputFile(name, configToJson(config)))
+        sink_.show(MessageKind::Error,
+                   app_.messageCatalogue.extra(ExtraMsg::ConfigFileUnwritable,
+                                               QFileInfo(path).fileName().toStdString(), *error));
 }
 
 void CConfDlg::OnFirmwareUpg() {
-    if (operations_.firmwareRunning()) return; // one transfer at a time
+    if (operations_.firmwareRunning() || worker_) return; // one transfer at a time
     const QString path =
         chooseFile_
             ? chooseFile_()
@@ -257,14 +456,20 @@ void CConfDlg::setTransferring(bool running) {
         built_.control(id)->setEnabled(!running);
 }
 
-bool CConfDlg::mayEnd() {
+bool CConfDlg::mayEnd(int result) {
+    if (worker_) {
+        if (endWith_ >= 0) return false; // already asked; ending as soon as it has stopped
+        if (!confirm(ExtraMsg::OperationAbortConfirm)) return false;
+        if (!worker_) return true; // it ended while the question was open
+        // The window ends when the operation has stopped between two exchanges and said
+        // what it left behind.
+        endWith_ = result;
+        interruption_.request();
+        built_.control(kCancelOperation)->setEnabled(false);
+        return false;
+    }
     if (!operations_.firmwareRunning()) return true;
-    const QString question = toQ(app_.messageCatalogue.extra(ExtraMsg::FirmwareAbortConfirm));
-    const bool yes = confirmClose_ ? confirmClose_(question)
-                                   : QMessageBox::question(this, windowTitle(), question,
-                                                           QMessageBox::Yes | QMessageBox::No,
-                                                           QMessageBox::No) == QMessageBox::Yes;
-    if (!yes) return false;
+    if (!confirm(ExtraMsg::FirmwareAbortConfirm)) return false;
     // The transfer may have ended while the question was open.
     if (operations_.firmwareRunning()) operations_.FirmwareAbort();
     firmwareTimer_.stop();
@@ -272,14 +477,22 @@ bool CConfDlg::mayEnd() {
     return true;
 }
 
+bool CConfDlg::confirm(ExtraMsg which) {
+    const QString question = toQ(app_.messageCatalogue.extra(which));
+    return confirmClose_ ? confirmClose_(question)
+                         : QMessageBox::question(this, windowTitle(), question,
+                                                 QMessageBox::Yes | QMessageBox::No,
+                                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void CConfDlg::accept() {
-    if (!mayEnd()) return;
+    if (!mayEnd(QDialog::Accepted)) return;
     DoDataExchange(true);
     QDialog::accept();
 }
 
 void CConfDlg::reject() {
-    if (!mayEnd()) return;
+    if (!mayEnd(QDialog::Rejected)) return;
     QDialog::reject();
 }
 

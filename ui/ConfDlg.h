@@ -1,16 +1,22 @@
 #pragma once
 
 #include "app/ConfApp.h"
+#include "app/Interruption.h"
 #include "app/Operations.h"
 #include "config/ConverterConfig.h"
 #include "ui/DialogBuilder.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <string>
+
+class QAction;
+class QThread;
 
 namespace varnadex::ui {
 
@@ -26,6 +32,9 @@ QStringList serialPortChoices(const QString& deviceDirectory = QStringLiteral("/
 class CConfDlg : public QDialog {
     Q_OBJECT
 public:
+    // Read Conf, Write Conf and RESET run on a worker thread, so `operations` must report
+    // through a sink that may be called from there (UiThreadSink); `sink` serves the window's
+    // own boxes on the UI thread.
     CConfDlg(CConfApp& app, int enableMac, IOperations& operations, IMessageSink& sink,
              QWidget* parent = nullptr);
     ~CConfDlg() override;
@@ -48,9 +57,16 @@ public:
     void OnNetworkSettings();
     void OnRemoteConfigSettings();
     void OnAbout();
+    void OnCancelOperation();
+    void OnOpenConfiguration();
+    void OnSaveConfiguration();
 
     const BuiltDialog& controls() const { return built_; }
     bool transferRunning() const { return firmwareTimer_.isActive(); }
+    // Read Conf, Write Conf or RESET is running on its worker thread.
+    bool operationRunning() const { return worker_ != nullptr; }
+    // The menu bar's command with this id (mainwin::kOpenConfiguration, ...).
+    QAction* menuCommand(int id) const;
 
     // Seams for tests: where the firmware file comes from, and the question asked before
     // the window closes during a transfer. The defaults ask the user.
@@ -60,7 +76,16 @@ public:
     void setCloseConfirmation(std::function<bool(const QString&)> confirm) {
         confirmClose_ = std::move(confirm);
     }
+    // Where Open and Save Configuration read and write; `save` tells which one asks.
+    void setConfigFileChooser(std::function<QString(bool save)> chooser) {
+        chooseConfigFile_ = std::move(chooser);
+    }
 
+signals:
+    // From the worker thread: register exchanges done of those planned.
+    void registerProgress(int done, int total);
+
+public:
     ConverterConfig config;
 
 public slots:
@@ -71,10 +96,17 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    enum class Operation { Read, Write, Reset };
+    void buildMenu();
+    void startOperation(Operation which);
+    void endOperation();
+    void showRegisterProgress(int done, int total);
+    void lockControls(bool lock);
     void OnInitDialog();
     void setTransferring(bool running);
     void showProgress();
-    bool mayEnd();
+    bool mayEnd(int result);
+    bool confirm(ExtraMsg which);
 
     CConfApp& app_;
     IOperations& operations_;
@@ -84,6 +116,18 @@ private:
     bool inTick_ = false;
     std::function<QString()> chooseFile_;
     std::function<bool(const QString&)> confirmClose_;
+    std::function<QString(bool)> chooseConfigFile_;
+    std::map<int, QAction*> menuCommands_;
+
+    // The running operation works on its own copy of the record, taken and given back on the
+    // UI thread; its worker touches no widget.
+    QThread* worker_ = nullptr;
+    Operation running_ = Operation::Read;
+    ConverterConfig workRecord_;
+    Interruption interruption_;
+    std::map<QObject*, bool> lockedStates_; // what the lock found, to give back
+    int endWith_ = -1;              // the dialog result to end with once the operation has stopped
+    QPointer<QWidget> focusBefore_; // where the keyboard was when the operation started
 };
 
 } // namespace varnadex::ui

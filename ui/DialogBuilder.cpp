@@ -1,5 +1,7 @@
 #include "ui/DialogBuilder.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -119,6 +121,38 @@ QPixmap loadPicture(const QString& name) {
     return QPixmap(QStringLiteral(":/res/%1.png").arg(name));
 }
 
+// A radio group's frame is invisible: it exists so that assistive technology meets the
+// group's label as the name of a group that holds the buttons, each button keeping its own.
+constexpr const char* kRadioGroupProperty = "varnadexRadioGroup";
+
+QAccessibleInterface* radioGroupAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("QWidget") || !object ||
+        !object->property(kRadioGroupProperty).toBool())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Grouping);
+}
+
+// Moves the buttons of a group into an invisible frame that takes the group's label.
+QWidget* frameRadioGroup(QDialog& dialog, const QList<QAbstractButton*>& buttons) {
+    static const bool installed = (QAccessible::installFactory(radioGroupAccessible), true);
+    (void)installed;
+    QRect bounds;
+    for (QAbstractButton* b : buttons)
+        bounds |= b->geometry();
+    auto* frame = new QWidget(&dialog);
+    frame->setProperty(kRadioGroupProperty, true);
+    frame->setGeometry(bounds);
+    for (QAbstractButton* b : buttons) {
+        const QPoint at = b->pos() - bounds.topLeft();
+        b->setParent(frame);
+        b->move(at);
+        b->setVisible(true);
+    }
+    // The label's mnemonic goes to the group's first button.
+    frame->setFocusProxy(buttons.value(0));
+    return frame;
+}
+
 } // namespace
 
 BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool english) {
@@ -158,7 +192,7 @@ BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool engli
     dialog.setFixedSize(dluX(size.w), dluY(size.h));
 
     const QFontMetrics textMetrics(textFont);
-    QWidget* previousFocusable = nullptr;
+    std::vector<QWidget*> focusOrder;
     QButtonGroup* currentGroup = nullptr;
     int indexInGroup = 0;
     int unnamed = 0;
@@ -286,19 +320,25 @@ BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool engli
         } else {
             w->setObjectName(QStringLiteral("static%1").arg(unnamed++));
         }
-        if (w->focusPolicy() & Qt::TabFocus) {
-            if (previousFocusable) QWidget::setTabOrder(previousFocusable, w);
-            previousFocusable = w;
-        }
+        if (w->focusPolicy() & Qt::TabFocus) focusOrder.push_back(w);
     }
 
-    // Labels name their controls for the keyboard and for screen readers.
+    // Labels name their controls for the keyboard and for screen readers. A radio button's
+    // name is its own text; its group's label names the group.
     for (const auto& [c, label] : buddyLabels) {
         QWidget* target = control(c->buddy);
         if (!target) continue;
+        if (QButtonGroup* group = radioGroup(c->buddy))
+            target = frameRadioGroup(dialog, group->buttons());
         label->setBuddy(target);
         target->setAccessibleName(visibleText(label->text()).replace(u'\n', u' '));
     }
+    for (const auto& [firstId, group] : groups_)
+        for (QAbstractButton* b : group->buttons())
+            b->setAccessibleName(visibleText(b->text()));
+    // Last, as moving a button into its group's frame resets its place in the chain.
+    for (std::size_t i = 1; i < focusOrder.size(); ++i)
+        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
 }
 
 QWidget* BuiltDialog::control(int id) const {

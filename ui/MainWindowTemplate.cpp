@@ -43,6 +43,8 @@ const DialogTemplate& mainWindowTemplate() {
             {kReadConf, K::PushButton, "Read Conf", "Olvasás", {241, 74, 50, 14}},
             {kWriteConf, K::PushButton, "Write Conf", "Írás", {241, 90, 50, 14}},
             {kReset, K::PushButton, "RESET", "Újraindítás", {241, 108, 50, 14}},
+            {kCancelOperation, K::PushButton, "Cancel", "Mégsem", {241, 126, 50, 14}, {},
+             StartsDisabled},
             {kFirmwareUpg, K::PushButton, "Firmware Upg", "Firmware frissítés",
              {241, 148, 50, 14}, {233, 148, 58, 14}},
         },
@@ -60,6 +62,26 @@ const DialogTemplate& aboutTemplate() {
         },
     };
     return tmpl;
+}
+
+const std::vector<MenuTemplate>& mainMenuTemplate() {
+    // The About command is English in both layouts, as the About box itself.
+    static const std::vector<MenuTemplate> menus{
+        {"&File", "&Fájl",
+         {
+             {kOpenConfiguration, "&Open Configuration...", "Konfiguráció &megnyitása...",
+              "Ctrl+O"},
+             {kSaveConfiguration, "&Save Configuration...", "Konfiguráció m&entése...",
+              "Ctrl+S"},
+             {0, nullptr, nullptr, nullptr},
+             {kQuit, "&Quit", "&Kilépés", nullptr},
+         }},
+        {"&Help", "&Súgó",
+         {
+             {kAboutCommand, "&About Varnadex...", "&About Varnadex...", "F1"},
+         }},
+    };
+    return menus;
 }
 // clang-format on
 

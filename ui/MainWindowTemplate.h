@@ -2,6 +2,8 @@
 
 #include "ui/DialogTemplate.h"
 
+#include <vector>
+
 namespace varnadex::ui {
 
 // Control ids of the main window.
@@ -22,12 +24,33 @@ inline constexpr int kRemoteSettings = 1043;
 inline constexpr int kFirmwareVersion = 1047;
 inline constexpr int kCommunity = 1050;
 inline constexpr int kHost = 1053;
+inline constexpr int kCancelOperation = 1058; // stops a Read Conf or Write Conf
+// Menu commands (the About command keeps its system-menu id).
+inline constexpr int kAboutCommand = 16;
+inline constexpr int kOpenConfiguration = 2001;
+inline constexpr int kSaveConfiguration = 2002;
 } // namespace mainwin
+
+// One command of the main window's menu bar; id 0 draws a separator.
+struct MenuItemTemplate {
+    int id;
+    const char* english;
+    const char* hungarian;
+    const char* shortcut; // portable key sequence text, or nullptr
+};
+
+struct MenuTemplate {
+    const char* english;
+    const char* hungarian;
+    std::vector<MenuItemTemplate> items;
+};
 
 // Templates 102 (English) and 137 (Hungarian).
 const DialogTemplate& mainWindowTemplate();
 // Template 100: English in both layouts.
 const DialogTemplate& aboutTemplate();
+// The main window's menu bar, in both languages.
+const std::vector<MenuTemplate>& mainMenuTemplate();
 
 // Resource names of the artwork.
 inline constexpr const char* kIconResource = ":/res/128.png";

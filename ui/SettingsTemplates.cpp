@@ -56,8 +56,8 @@ ControlTemplate check(int id, const char* en, const char* hu, DluRect rect, DluR
     return {id, ControlKind::CheckBox, en, hu, rect, huRect};
 }
 
-ControlTemplate combo(int id, ControlKind kind, DluRect rect) {
-    return {id, kind, nullptr, nullptr, rect};
+ControlTemplate combo(int id, ControlKind kind, DluRect rect, DluRect huRect = {}) {
+    return {id, kind, nullptr, nullptr, rect, huRect};
 }
 
 DialogTemplate makeSerial() {
@@ -72,22 +72,26 @@ DialogTemplate makeSerial() {
         {},
         {
             frame(w, h),
-            label("Port Speed (b/s)", "Portsebeség (b/s)", id::baudRate, {14, 19, 62, 8}),
-            combo(id::baudRate, ControlKind::ComboEditable, {80, 16, 56, 100}),
+            // Both languages wrap the new-line label, so that the radio buttons of the two
+            // groups form columns under the fields; the English column is a little wider.
+            label("Port Speed (b/s)", "Portsebeség (b/s)", id::baudRate, {14, 19, 66, 8},
+                  {14, 19, 62, 8}),
+            combo(id::baudRate, ControlKind::ComboEditable, {84, 16, 56, 100},
+                  {80, 16, 56, 100}),
             check(id::rtsCtsFlowControl, "Flow Control (RTS/CTS)", "Torlódáskezelés (RTS/CTS)",
                   {164, 18, 90, 10}, {146, 18, 104, 10}),
-            label("Data Format", "Adatformátum", id::dataFormat, {14, 37, 62, 8}),
-            combo(id::dataFormat, ControlKind::ComboList, {80, 34, 56, 120}),
-            label("DTR/DSR Signal", "DTR/DSR jelek", id::dtrAlwaysHigh, {14, 54, 62, 8}),
-            radio(id::dtrAlwaysHigh, "Always High", "Mindig magas", {80, 53, 60, 10}, {},
-                  FirstInGroup),
+            label("Data Format", "Adatformátum", id::dataFormat, {14, 37, 66, 8},
+                  {14, 37, 62, 8}),
+            combo(id::dataFormat, ControlKind::ComboList, {84, 34, 56, 120}, {80, 34, 56, 120}),
+            label("DTR/DSR Signal", "DTR/DSR jelek", id::dtrAlwaysHigh, {14, 54, 66, 8},
+                  {14, 54, 62, 8}),
+            radio(id::dtrAlwaysHigh, "Always High", "Mindig magas", {84, 53, 60, 10},
+                  {80, 53, 60, 10}, FirstInGroup),
             radio(id::dtrDependsOnConn, "Depends on Conn State", "Kapcsolódás állapotától függ",
                   {164, 53, 92, 10}, {146, 53, 108, 10}),
-            // The English label fits one line, so its buttons start after it; the Hungarian
-            // one is two lines and keeps the column.
-            label("Duplicated New Line (ASCII 13, 10)", "Dupla soremelés\n(ASCII 13, 10)",
-                  id::crlfKeep, {14, 71, 112, 8}, {14, 67, 62, 16}),
-            radio(id::crlfKeep, "Keep", "Maradjon", {130, 70, 30, 10}, {80, 70, 60, 10},
+            label("Duplicated New Line\n(ASCII 13, 10)", "Dupla soremelés\n(ASCII 13, 10)",
+                  id::crlfKeep, {14, 67, 66, 16}, {14, 67, 62, 16}),
+            radio(id::crlfKeep, "Keep", "Maradjon", {84, 70, 60, 10}, {80, 70, 60, 10},
                   FirstInGroup),
             radio(id::crlfTrim, "Trim Second Character", "Második levágása", {164, 70, 90, 10},
                   {146, 70, 76, 10}),
@@ -100,7 +104,9 @@ DialogTemplate makeSerial() {
 DialogTemplate makeAdvanced() {
     namespace id = advanced_ids;
     constexpr int w = 320, h = 135, huW = 342;
-    // Label column: 74 units in English, 88 in Hungarian; fields at 90 and 104.
+    // Label column: 80 units in English, 88 in Hungarian; fields at 96 and 104. The buffer
+    // label wraps, so that the radio buttons of the three groups stand in columns (English
+    // 96, 160, 214; Hungarian 104, 182, 240).
     return {
         133,
         141,
@@ -111,40 +117,39 @@ DialogTemplate makeAdvanced() {
         {
             {-1, ControlKind::GroupBox, "", "", frame(w, h).rect, frame(huW, h).rect},
             label("Network Timeout (sec)", "Hálózati időtúllépés (mp)", id::networkTimeout,
-                  {14, 17, 74, 8}, {14, 17, 88, 8}),
-            edit(id::networkTimeout, {90, 14, 30, 14}, {104, 14, 30, 14}, DigitsOnly),
+                  {14, 17, 80, 8}, {14, 17, 88, 8}),
+            edit(id::networkTimeout, {96, 14, 30, 14}, {104, 14, 30, 14}, DigitsOnly),
             label("Keep-alive Timer (sec)", "Életjel küldés időköze (mp)", id::keepAliveTimer,
-                  {14, 34, 74, 8}, {14, 34, 88, 8}),
-            edit(id::keepAliveTimer, {90, 31, 30, 14}, {104, 31, 30, 14}),
-            label("(0 - Disable Keep-alive)", "(0 - Nincs életjel küldés)", 0, {126, 34, 80, 8},
+                  {14, 34, 80, 8}, {14, 34, 88, 8}),
+            edit(id::keepAliveTimer, {96, 31, 30, 14}, {104, 31, 30, 14}),
+            label("(0 - Disable Keep-alive)", "(0 - Nincs életjel küldés)", 0, {132, 34, 80, 8},
                   {140, 34, 82, 8}),
-            // The longest label of all; its buttons follow it rather than the column.
-            label("Buffer Handling on New Network Connection",
-                  "Puffer kezelése új kapcsolat felépítésekor", id::bufferKeep, {14, 51, 141, 8},
-                  {14, 51, 131, 8}),
-            radio(id::bufferKeep, "Keep Data", "Adatok megtartása", {157, 50, 47, 10},
-                  {148, 50, 75, 10}, FirstInGroup),
-            radio(id::bufferClear, "Clear Buffer", "Puffer törlése", {207, 50, 53, 10},
-                  {226, 50, 57, 10}),
-            label("Network Delay", "Hálózati késleltetés", id::delaySmall, {14, 65, 74, 8},
+            label("Buffer Handling on\nNew Network Connection",
+                  "Puffer kezelése új\nkapcsolat felépítésekor", id::bufferKeep, {14, 47, 80, 16},
+                  {14, 47, 88, 16}),
+            radio(id::bufferKeep, "Keep Data", "Adatok megtartása", {96, 50, 47, 10},
+                  {104, 50, 75, 10}, FirstInGroup),
+            radio(id::bufferClear, "Clear Buffer", "Puffer törlése", {160, 50, 53, 10},
+                  {182, 50, 57, 10}),
+            label("Network Delay", "Hálózati késleltetés", id::delaySmall, {14, 65, 80, 8},
                   {14, 65, 88, 8}),
-            radio(id::delaySmall, "Small", "Kicsi", {90, 64, 33, 10}, {104, 64, 30, 10},
+            radio(id::delaySmall, "Small", "Kicsi", {96, 64, 33, 10}, {104, 64, 30, 10},
                   FirstInGroup),
-            radio(id::delayMedium, "Medium", "Közepes", {126, 64, 40, 10}, {137, 64, 41, 10}),
-            radio(id::delayHuge, "Huge", "Nagy", {169, 64, 32, 10}, {181, 64, 31, 10}),
-            label("Optimized for", "Optimalizálás", id::optimizeMinimal, {14, 79, 74, 8},
+            radio(id::delayMedium, "Medium", "Közepes", {160, 64, 40, 10}, {182, 64, 41, 10}),
+            radio(id::delayHuge, "Huge", "Nagy", {214, 64, 32, 10}, {240, 64, 31, 10}),
+            label("Optimized for", "Optimalizálás", id::optimizeMinimal, {14, 79, 80, 8},
                   {14, 79, 88, 8}),
-            radio(id::optimizeMinimal, "Minimal Traffic", "Minimális forgalom", {90, 78, 62, 10},
+            radio(id::optimizeMinimal, "Minimal Traffic", "Minimális forgalom", {96, 78, 62, 10},
                   {104, 78, 75, 10}, FirstInGroup),
             radio(id::optimizeFast, "Fast Packet Forward", "Gyors csomagtovábbítás",
-                  {155, 78, 78, 10}, {182, 78, 94, 10}),
+                  {160, 78, 78, 10}, {182, 78, 94, 10}),
             check(id::icmpEcho, "Enable ICMP Echo Reply (ping)",
                   "ICMP Echo Reply (ping) engedélyezése", {14, 92, 114, 10}, {14, 92, 138, 10}),
-            edit(id::patternChar, {102, 107, 20, 14}, {116, 107, 20, 14}, StartsDisabled,
+            edit(id::patternChar, {108, 107, 20, 14}, {116, 107, 20, 14}, StartsDisabled,
                  int(kPatternCharLimit)),
-            label("Pattern char (HEX)", "Minta karakter (HEX)", id::patternChar, {14, 110, 74, 8},
+            label("Pattern char (HEX)", "Minta karakter (HEX)", id::patternChar, {14, 110, 80, 8},
                   {14, 110, 88, 8}),
-            check(id::patternCharEnabled, "", "", {90, 109, 10, 10}, {104, 109, 10, 10}),
+            check(id::patternCharEnabled, "", "", {96, 109, 10, 10}, {104, 109, 10, 10}),
             {kIdOk, ControlKind::DefaultButton, "OK", "OK", okButton(w).rect, okButton(huW).rect},
             {kIdCancel, ControlKind::PushButton, "Cancel", "Mégsem", cancelButton(w).rect,
              cancelButton(huW).rect},

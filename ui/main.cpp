@@ -76,7 +76,9 @@ int main(int argc, char** argv) {
 
     CConfApp app;
     ui::QtMessageSink sink(app.messageCatalogue, applicationName(programPath));
-    const auto operations = makeOperations(sink, app.messageCatalogue);
+    // Read Conf, Write Conf and RESET run on a worker thread; their boxes are shown here.
+    ui::UiThreadSink operationSink(sink);
+    const auto operations = makeOperations(operationSink, app.messageCatalogue);
     NoSocketLayerSetup sockets;
     const bool ran =
         app.InitInstance(programPath, commandLine, sockets, sink, [&](CConfApp& a, int enableMac) {

@@ -1,7 +1,9 @@
 // Renders the windows to PNG files for the documentation:
 //   varnadex-shots OUTPUT_DIRECTORY
-// writes main-en.png, main-hu.png, about.png and <dialog>-en.png, <dialog>-hu.png for the four
-// settings dialogs (serial, advanced, network, remote).
+// writes main-en.png, main-hu.png, menu-en.png, menu-hu.png (the window with its File menu
+// open), about.png and <dialog>-en.png, <dialog>-hu.png for the four settings dialogs (serial,
+// advanced, network, remote). The menu is a window of its own, so its picture is taken from
+// the screen: run it on an X display (scripts/pictures.sh uses Xvfb).
 #include "app/ConfApp.h"
 #include "app/Operations.h"
 #include "ui/AboutDlg.h"
@@ -12,6 +14,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTest>
 
 #include <cstdio>
 
@@ -23,6 +29,26 @@ bool save(QWidget& w, const QString& path) {
     w.show();
     QApplication::processEvents();
     const bool ok = w.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+// The window with its first menu open, as the screen shows them.
+bool saveWithMenu(QWidget& w, const QString& path) {
+    w.move(40, 40);
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w)) return false;
+    auto* bar = w.findChild<QMenuBar*>();
+    QMenu* menu = bar ? bar->actions().value(0)->menu() : nullptr;
+    if (!menu) return false;
+    menu->popup(bar->mapToGlobal(bar->actionGeometry(bar->actions().value(0)).bottomLeft()));
+    bar->setActiveAction(bar->actions().value(0));
+    QTest::qWait(300);
+    const QRect area = w.frameGeometry().united(menu->geometry());
+    const bool ok = QApplication::primaryScreen()
+                        ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                        .save(path);
+    menu->hide();
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     return ok;
 }
@@ -57,6 +83,7 @@ int main(int argc, char** argv) {
         ui::CConfDlg window(app, 0, *operations, sink);
         sink.setOwner(&window);
         ok = save(window, out.filePath(QStringLiteral("main-%1.png").arg(suffix))) && ok;
+        ok = saveWithMenu(window, out.filePath(QStringLiteral("menu-%1.png").arg(suffix))) && ok;
         window.hide();
         for (const Dialog& d : dialogs) {
             const auto dialog =
