@@ -144,6 +144,19 @@ TEST_F(ConfigurationFiles, SaveWritesWhatTheCliReadsAndOpenTakesOnlyTheConverter
     EXPECT_EQ(asked, (std::vector<bool>{true, false}));
 }
 
+// A converter chosen in the search is reached over the network from then on.
+TEST_F(ConfigurationFiles, AFoundConverterBecomesTheNetworkTarget) {
+    window->setConverterFinder([] { return std::string("127.4.0.9:16161"); });
+    window->menuCommand(kFindConverters)->trigger();
+    EXPECT_EQ(window->controls().get<QLineEdit>(kHost)->text(), "127.4.0.9:16161");
+    EXPECT_TRUE(window->controls().get<QRadioButton>(kNetworkRadio)->isChecked());
+    EXPECT_TRUE(window->controls().control(kHost)->isEnabled());
+    window->setConverterFinder([] { return std::string(); }); // cancelled: nothing changes
+    window->menuCommand(kFindConverters)->trigger();
+    EXPECT_EQ(window->controls().get<QLineEdit>(kHost)->text(), "127.4.0.9:16161");
+    EXPECT_TRUE(ops.calls.empty());
+}
+
 TEST_F(ConfigurationFiles, OpenRefusesWhatTheCliRefusesAndTellsOnce) {
     ConverterConfig good;
     good.applyLateDefaults();
@@ -197,10 +210,11 @@ TEST(MainWindowMenu, OffersTheFilesAndAboutInBothLanguages) {
             for (QAction* a : menu->menu()->actions())
                 if (!a->isSeparator()) commands << withoutMnemonics(a->text());
         const QStringList expected =
-            language == 1 ? QStringList{"Open Configuration...", "Save Configuration...", "Quit",
-                                        "About Varnadex..."}
+            language == 1 ? QStringList{"Open Configuration...", "Save Configuration...",
+                                        "Find Converters...", "Quit", "About Varnadex..."}
                           : QStringList{QString::fromUtf8("Konfiguráció megnyitása..."),
                                         QString::fromUtf8("Konfiguráció mentése..."),
+                                        QString::fromUtf8("Konverterek keresése..."),
                                         QString::fromUtf8("Kilépés"), "About Varnadex..."};
         EXPECT_EQ(commands, expected);
         EXPECT_EQ(w.menuCommand(kOpenConfiguration)->shortcut(),

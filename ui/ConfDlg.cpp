@@ -1,4 +1,5 @@
 #include "ui/ConfDlg.h"
+#include "ui/FindConvertersDlg.h"
 
 #include "config/ConfigFile.h"
 #include "platform/FileIo.h"
@@ -137,6 +138,7 @@ void CConfDlg::buildMenu() {
     const std::map<int, void (CConfDlg::*)()> handlers{
         {kOpenConfiguration, &CConfDlg::OnOpenConfiguration},
         {kSaveConfiguration, &CConfDlg::OnSaveConfiguration},
+        {kFindConverters, &CConfDlg::OnFindConverters},
         {kQuit, &CConfDlg::accept},
         {kAboutCommand, &CConfDlg::OnAbout},
     };
@@ -381,6 +383,25 @@ void CConfDlg::OnOpenConfiguration() {
             notes += (notes.empty() ? "" : "\n") + w;
         sink_.show(MessageKind::Warning, texts.extra(ExtraMsg::ConfigFileNotes, shown, notes));
     }
+}
+
+// A converter found on the network is reached over the network: its address goes into the
+// host field and "Network" is chosen, as the user would do by hand.
+void CConfDlg::OnFindConverters() {
+    if (worker_) return;
+    DoDataExchange(true);
+    std::string host;
+    if (findConverter_) {
+        host = findConverter_();
+    } else {
+        CFindConvertersDlg finder(app_, config.agentHost, config.accessCommunity, this);
+        if (finder.DoModal() == QDialog::Accepted) host = finder.chosenHost();
+    }
+    if (host.empty()) return;
+    config.agentHost = host;
+    config.accessMode = 1;
+    DoDataExchange(false);
+    OnNetworkRadio();
 }
 
 void CConfDlg::OnSaveConfiguration() {

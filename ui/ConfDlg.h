@@ -59,6 +59,7 @@ public:
     void OnAbout();
     void OnCancelOperation();
     void OnOpenConfiguration();
+    void OnFindConverters();
     void OnSaveConfiguration();
 
     const BuiltDialog& controls() const { return built_; }
@@ -77,6 +78,8 @@ public:
         confirmClose_ = std::move(confirm);
     }
     // Where Open and Save Configuration read and write; `save` tells which one asks.
+    // The converter search; the default runs its window. Empty: nothing chosen.
+    void setConverterFinder(std::function<std::string()> finder) { findConverter_ = std::move(finder); }
     void setConfigFileChooser(std::function<QString(bool save)> chooser) {
         chooseConfigFile_ = std::move(chooser);
     }
@@ -117,6 +120,7 @@ private:
     std::function<QString()> chooseFile_;
     std::function<bool(const QString&)> confirmClose_;
     std::function<QString(bool)> chooseConfigFile_;
+    std::function<std::string()> findConverter_;
     std::map<int, QAction*> menuCommands_;
 
     // The running operation works on its own copy of the record, taken and given back on the

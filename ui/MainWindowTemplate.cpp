@@ -74,6 +74,8 @@ const std::vector<MenuTemplate>& mainMenuTemplate() {
              {kSaveConfiguration, "&Save Configuration...", "Konfiguráció m&entése...",
               "Ctrl+S"},
              {0, nullptr, nullptr, nullptr},
+             {kFindConverters, "&Find Converters...", "Konverterek &keresése...", "Ctrl+F"},
+             {0, nullptr, nullptr, nullptr},
              {kQuit, "&Quit", "&Kilépés", nullptr},
          }},
         {"&Help", "&Súgó",

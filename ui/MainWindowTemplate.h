@@ -29,6 +29,7 @@ inline constexpr int kCancelOperation = 1058; // stops a Read Conf or Write Conf
 inline constexpr int kAboutCommand = 16;
 inline constexpr int kOpenConfiguration = 2001;
 inline constexpr int kSaveConfiguration = 2002;
+inline constexpr int kFindConverters = 2003;
 } // namespace mainwin
 
 // One command of the main window's menu bar; id 0 draws a separator.
