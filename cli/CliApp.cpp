@@ -6,6 +6,9 @@
 #include "platform/FileIo.h"
 #include "snmp/SnmpSocket.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,17 +19,6 @@
 
 namespace varnadex {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: varnadex-cli [--lang en|hu] (--port NAME | --host HOST[:PORT]) [--community TEXT]\n"
-    "                    [--enable-mac] COMMAND\n"
-    "  read  [--format json|text] [--output FILE]   read the whole configuration\n"
-    "  write FILE                                   write a configuration file (the JSON that "
-    "read produces)\n"
-    "  reset                                        restart the converter\n"
-    "  firmware FILE.qfw                            load new firmware (serial link only)\n"
-    "  --help, --version\n"
-    "Exit status: 0 success, 1 the operation failed, 2 bad usage or bad input (nothing sent).\n";
 
 // Every message box of the window becomes one line on standard error.
 class StreamSink : public IMessageSink {
@@ -54,65 +46,80 @@ struct UsageError {
     std::string message;
 };
 
-std::variant<Options, UsageError> parse(const std::vector<std::string>& args) {
-    Options o;
-    std::size_t i = 0;
-    auto value = [&](const std::string& name) -> std::optional<std::string> {
-        if (i + 1 >= args.size()) return std::nullopt;
-        (void)name;
-        return args[++i];
-    };
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!o.command.empty()) {
-            if (o.command == "read" && a == "--format") {
-                auto v = value(a);
-                if (!v || (*v != "json" && *v != "text"))
-                    return UsageError{"--format takes json or text"};
-                o.format = *v;
-            } else if (o.command == "read" && a == "--output") {
-                auto v = value(a);
-                if (!v) return UsageError{"--output needs a file name"};
-                o.output = *v;
-            } else if ((o.command == "write" || o.command == "firmware") && o.file.empty() &&
-                       (a.empty() || a[0] != '-')) {
-                o.file = a;
-            } else {
-                return UsageError{"unexpected argument \"" + a + "\" for " + o.command};
-            }
-            continue;
-        }
-        if (a == "--lang") {
-            auto v = value(a);
-            if (!v || (*v != "en" && *v != "hu")) return UsageError{"--lang takes en or hu"};
-            o.language = *v == "en" ? 1 : 0;
-        } else if (a == "--port") {
-            auto v = value(a);
-            if (!v || v->empty()) return UsageError{"--port needs a port name"};
-            o.port = *v;
-        } else if (a == "--host") {
-            auto v = value(a);
-            if (!v || v->empty()) return UsageError{"--host needs a host name or address"};
-            o.host = *v;
-        } else if (a == "--community") {
-            auto v = value(a);
-            if (!v) return UsageError{"--community needs a text"};
-            o.community = *v;
-        } else if (a == "--enable-mac" || a == "/ENABLEMAC") {
-            o.enableMac = true;
-        } else if (a == "read" || a == "write" || a == "reset" || a == "firmware") {
-            o.command = a;
-        } else {
-            return UsageError{"unknown argument \"" + a + "\""};
-        }
-    }
-    if (o.command.empty()) return UsageError{"no command given"};
+// What the command line came to: options to run, or an exit status when it was answered
+// (help, version) or refused (usage, already told on standard error).
+using Parsed = std::variant<Options, int>;
+
+// The window's switch, accepted anywhere as it always was. CLI11 would take it for a
+// positional argument, so it is taken out first.
+bool takeEnableMacSwitch(std::vector<std::string>& args) {
+    const auto n = args.size();
+    std::erase(args, std::string("/ENABLEMAC"));
+    return args.size() != n;
+}
+
+std::optional<UsageError> check(const Options& o) {
     if (o.port.has_value() == o.host.has_value())
         return UsageError{"give exactly one of --port and --host"};
-    if ((o.command == "write" || o.command == "firmware") && o.file.empty())
-        return UsageError{o.command + " needs a file"};
+    if (o.port && o.port->empty()) return UsageError{"--port needs a port name"};
+    if (o.host && o.host->empty()) return UsageError{"--host needs a host name or address"};
     if (o.command == "firmware" && o.host)
         return UsageError{"firmware is loaded over the serial link only: use --port"};
+    return std::nullopt;
+}
+
+Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+    Options o;
+    o.enableMac = takeEnableMacSwitch(args);
+
+    CLI::App app{"Reads, writes and restarts serial-to-Ethernet converters.", "varnadex-cli"};
+    app.get_formatter()->label("Usage", "usage");
+    app.set_version_flag("--version", "varnadex-cli 2.2");
+    app.footer("Exit status: 0 success, 1 the operation failed, 2 bad usage or bad input "
+               "(nothing sent), 128+N stopped by signal N.");
+    // The options of the whole run stand before or after the command.
+    app.fallthrough();
+    app.require_subcommand(1);
+
+    std::string lang;
+    app.add_option("--lang", lang, "language of the messages")
+
+        ->check(CLI::IsMember({"en", "hu"}));
+    app.add_option("--port", o.port, "serial port of the converter")->type_name("NAME");
+    app.add_option("--host", o.host, "the converter's SNMP agent")->type_name("HOST[:PORT]");
+    app.add_option("--community", o.community, "SNMP community to reach the converter with")
+        ->type_name("TEXT");
+    app.add_flag("--enable-mac", o.enableMac, "write the MAC address too (also /ENABLEMAC)");
+
+    auto* read = app.add_subcommand("read", "read the whole configuration");
+    read->add_option("--format", o.format, "json (default) or text")
+
+        ->check(CLI::IsMember({"json", "text"}));
+    read->add_option("--output", o.output, "write the configuration to FILE")->type_name("FILE");
+    auto* write = app.add_subcommand("write", "write a configuration file (the JSON that read "
+                                              "produces)");
+    write->add_option("FILE", o.file, "configuration file")->required();
+    app.add_subcommand("reset", "restart the converter");
+    auto* firmware = app.add_subcommand("firmware", "load new firmware (serial link only)");
+    firmware->add_option("FILE", o.file, "firmware file (.qfw)")->required();
+
+    try {
+        std::reverse(args.begin(), args.end());
+        app.parse(args);
+    } catch (const CLI::Success& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        err << "varnadex-cli: " << e.what() << "\n"
+            << "Run with --help for more information.\n";
+        return kExitUsage;
+    }
+    o.command = app.get_subcommands().front()->get_name();
+    if (!lang.empty()) o.language = lang == "en" ? 1 : 0;
+    if (auto usage = check(o)) {
+        err << "varnadex-cli: " << usage->message << "\n"
+            << "Run with --help for more information.\n";
+        return kExitUsage;
+    }
     return o;
 }
 
@@ -153,21 +160,8 @@ void showProgress(CliEnvironment& env, const FirmwareProgress& p, double elapsed
 } // namespace
 
 int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
-    for (const auto& a : args) {
-        if (a == "--help" || a == "-h") {
-            env.out << kUsage;
-            return kExitOk;
-        }
-        if (a == "--version") {
-            env.out << "varnadex-cli 2.2\n";
-            return kExitOk;
-        }
-    }
-    auto parsed = parse(args);
-    if (auto* usage = std::get_if<UsageError>(&parsed)) {
-        env.err << "varnadex-cli: " << usage->message << "\n" << kUsage;
-        return kExitUsage;
-    }
+    auto parsed = parse(args, env.out, env.err);
+    if (const int* exit = std::get_if<int>(&parsed)) return *exit;
     Options& o = std::get<Options>(parsed);
 
     CConfApp app;

@@ -3,7 +3,7 @@
 # Safe to run again: a machine that has everything is left alone.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev clang libclang-rt-14-dev
+packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev
           xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
