@@ -82,6 +82,8 @@ constexpr ExtraText kExtra[] = {
      "Leállítva, mielőtt bármi beíródott volna. A konverter nem változott."},
     {"Stopped. The converter now holds an incomplete firmware image: load the firmware again.",
      "Leállítva. A konverterben most hiányos szoftver van: töltse le újra a szoftvert."},
+    {"Read back after the write, the converter does not hold what was written in: %1.",
+     "A beírás utáni visszaolvasáskor a konverter nem azt tartalmazta, amit beírtunk: %1."},
 };
 
 std::string substitute(std::string text, const std::string& a1, const std::string& a2) {

@@ -39,6 +39,7 @@ enum class ExtraMsg : int {
     WriteInterrupted, // %1 = registers written, %2 = registers in the whole write
     WriteInterruptedUnchanged,
     FirmwareInterrupted,
+    VerifyFailed, // %1 = the fields, comma-separated
 };
 
 constexpr int kCatalogueSize = 16;
