@@ -31,7 +31,8 @@ struct Converter {
     std::string messages;
 };
 
-bool writes(JobKind kind) {
+// The commands whose record is written or compared, and so must be one a write could store.
+bool checksRecord(JobKind kind) {
     return kind == JobKind::Write || kind == JobKind::WriteVerified || kind == JobKind::Apply ||
            kind == JobKind::Diff || kind == JobKind::Set;
 }
@@ -56,7 +57,7 @@ std::optional<std::string> refusedBeforeSending(const CommandRequest& request,
                                                 const MessageCatalogue& catalogue) {
     if (target.accessMode == 1 && !splitAgentHost(target.agentHost))
         return catalogue.extra(ExtraMsg::BadHostPort, target.agentHost);
-    if (!writes(request.kind)) return std::nullopt;
+    if (!checksRecord(request.kind)) return std::nullopt;
     // set checks its values on the defaults: what the converter holds is not known yet.
     ConverterConfig checked = target;
     for (const auto& [name, value] : request.assignments) {
