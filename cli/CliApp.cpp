@@ -62,12 +62,23 @@ struct UsageError {
 // (help, version) or refused (usage, already told on standard error).
 using Parsed = std::variant<Options, int>;
 
-// The window's switch, accepted anywhere as it always was. CLI11 would take it for a
-// positional argument, so it is taken out first.
+// The window's switch, accepted anywhere as it always was, except as an option's value
+// (a community may be spelt so). CLI11 would take it for a positional argument, so it is
+// taken out first.
 bool takeEnableMacSwitch(std::vector<std::string>& args) {
-    const auto n = args.size();
-    std::erase(args, std::string("/ENABLEMAC"));
-    return args.size() != n;
+    static const std::set<std::string> kTakeValue{"--lang", "--port",      "--host",   "--hosts",
+                                                  "--jobs", "--community", "--format", "--output"};
+    bool found = false;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "/ENABLEMAC" && (i == 0 || !kTakeValue.contains(args[i - 1]))) {
+            found = true;
+            continue;
+        }
+        kept.push_back(args[i]);
+    }
+    args = std::move(kept);
+    return found;
 }
 
 std::optional<UsageError> check(const Options& o) {

@@ -318,6 +318,7 @@ TEST_F(Cli, SetChangesOnlyTheNamedFieldsWithTheFilesChecks) {
 TEST_F(Cli, WholeRunOptionsStandBeforeOrAfterTheCommand) {
     EXPECT_EQ(run({"read", "--port", "x", "--lang", "hu", "/ENABLEMAC"}), 0);
     EXPECT_EQ(err.str(), "Kész\n");
+    EXPECT_EQ(run({"--host", "127.0.0.1", "--community", "/ENABLEMAC", "read"}), 0);
     EXPECT_EQ(run({"diff", "--help"}), 0);
     EXPECT_NE(out.str().find("usage: varnadex-cli diff"), std::string::npos) << out.str();
     EXPECT_EQ(run({"--hosts", "h.csv", "--port", "x", "read"}), 2);
