@@ -88,6 +88,8 @@ std::optional<std::string> applyHostEntry(const HostEntry& entry, ConverterConfi
     for (const auto& [name, value] : entry.cells) {
         if (name == kAccessCommunity) {
             config.accessCommunity = value;
+        } else if (name == "firmwareVersion") {
+            // What a read found, as a configuration file carries it: never sent.
         } else if (auto refused = setField(config, name, value)) {
             return "line " + std::to_string(entry.line) + ": " + *refused;
         }

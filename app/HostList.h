@@ -33,7 +33,7 @@ struct HostList {
 HostList parseHostList(std::string_view csv);
 
 // Points `config` at the entry's converter and takes the entry's cells into it, with the
-// checks of a configuration file's members. Returns why a cell was refused, naming the
+// checks of a configuration file's members; firmwareVersion, as in a file, is not sent. Returns why a cell was refused, naming the
 // column.
 std::optional<std::string> applyHostEntry(const HostEntry& entry, ConverterConfig& config);
 

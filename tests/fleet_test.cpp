@@ -49,9 +49,9 @@ TEST(Csv, QuotingCases) {
 }
 
 TEST(HostList, ColumnsOverrideTheFileForTheirConverter) {
-    auto list = parseHostList("host,port,ipAddress,community,snmpCommunity\n"
-                              "127.0.0.1:1161,,10.0.0.1,,\n"
-                              ",/dev/ttyUSB0,10.0.0.2,private,\"a,b\"\n"
+    auto list = parseHostList("host,port,ipAddress,community,snmpCommunity,firmwareVersion\n"
+                              "127.0.0.1:1161,,10.0.0.1,,,2.2\n"
+                              ",/dev/ttyUSB0,10.0.0.2,private,\"a,b\",\n"
                               ",,,,\n");
     ASSERT_EQ(list.error, "");
     ASSERT_EQ(list.entries.size(), 2u);
