@@ -38,6 +38,10 @@ private:
     std::set<std::string> shown_;
 };
 
+// Each job holds a socket or a port; the agents answer on their own time, so more threads
+// than this only crowd the machine.
+constexpr unsigned kMaxJobs = 1024;
+
 struct Options {
     std::optional<int> language;
     std::optional<std::string> port;
@@ -81,7 +85,12 @@ bool takeEnableMacSwitch(std::vector<std::string>& args) {
     return found;
 }
 
-std::optional<UsageError> check(const Options& o) {
+std::optional<UsageError> check(const Options& o, const std::string& lang) {
+    if (!lang.empty() && lang != "en" && lang != "hu") return UsageError{"--lang takes en or hu"};
+    if (o.jobs < 1 || o.jobs > kMaxJobs)
+        return UsageError{"--jobs takes a number from 1 to " + std::to_string(kMaxJobs)};
+    if (o.format && *o.format != "json" && *o.format != "text")
+        return UsageError{"--format takes json or text"};
     if (int(o.port.has_value()) + int(o.host.has_value()) + int(o.hosts.has_value()) != 1)
         return UsageError{"give exactly one of --port, --host and --hosts"};
     if (o.port && o.port->empty()) return UsageError{"--port needs a port name"};
@@ -114,25 +123,24 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     app.require_subcommand(1);
 
     std::string lang;
-    app.add_option("--lang", lang, "language of the messages")->check(CLI::IsMember({"en", "hu"}));
+    // Values are checked after parsing, so that --help answers whatever else the line holds.
+    app.add_option("--lang", lang, "language of the messages: en or hu");
     app.add_option("--port", o.port, "serial port of the converter")->type_name("NAME");
     app.add_option("--host", o.host, "the converter's SNMP agent")->type_name("HOST[:PORT]");
     app.add_option("--hosts", o.hosts,
-                   "many converters: a CSV file with a host (or port) column and optional "
-                   "columns named after fields, which override the file's values")
+                   "many converters: CSV with a host (or port) column and optional columns "
+                   "named after fields")
         ->type_name("FILE");
     app.add_option("--jobs", o.jobs, "converters worked on at once with --hosts (default 32)")
-        ->check(CLI::Range(1, 1024));
+        ->type_name("N");
     app.add_option("--community", o.community, "SNMP community to reach the converter with")
         ->type_name("TEXT");
     app.add_flag("--enable-mac", o.enableMac, "write the MAC address too (also /ENABLEMAC)");
 
     auto format = [&](CLI::App* command, const char* usual) {
-        command
-            ->add_option("--format", o.format,
-                         std::string(usual) + " (default) or " +
-                             (usual == std::string("json") ? "text" : "json"))
-            ->check(CLI::IsMember({"json", "text"}));
+        command->add_option("--format", o.format,
+                            std::string(usual) + " (default) or " +
+                                (usual == std::string("json") ? "text" : "json"));
     };
     auto* read = app.add_subcommand("read", "read the whole configuration");
     format(read, "json");
@@ -174,7 +182,7 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     }
     o.command = app.get_subcommands().front()->get_name();
     if (!lang.empty()) o.language = lang == "en" ? 1 : 0;
-    if (auto usage = check(o)) return refuse(usage->message);
+    if (auto usage = check(o, lang)) return refuse(usage->message);
     return o;
 }
 
