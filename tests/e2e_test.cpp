@@ -473,5 +473,25 @@ TEST_F(CliAgainstSimulator, HostListAppliesATemplateWithPerConverterValues) {
         EXPECT_EQ(line.find(" set "), std::string::npos) << line;
 }
 
+TEST_F(CliAgainstSimulator, HostListMixesSerialPortsAndHosts) {
+    Converter serial, network;
+    ASSERT_TRUE(serial.ok && network.ok);
+    serial.memory.write(16, 10);
+    std::ofstream(dir / "hosts.csv")
+        << "port,host\n"
+        << serial.config(0).comPort << ",\n," << network.config(1).agentHost << "\n";
+    test::FakeClock clock;
+    CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false, makeOperations, clock};
+    ASSERT_EQ(runCli({"read", "--hosts", (dir / "hosts.csv").string()}, env), 0) << err.str();
+    std::map<std::string, std::string> ipByName;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        auto j = nlohmann::json::parse(line);
+        ipByName[j.contains("port") ? j["port"] : j["host"]] = j["config"]["ipAddress"];
+    }
+    EXPECT_EQ(ipByName[serial.config(0).comPort], "10.168.255.1");
+    EXPECT_EQ(ipByName[network.config(1).agentHost], "192.168.255.1");
+}
+
 } // namespace
 } // namespace varnadex
