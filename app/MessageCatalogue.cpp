@@ -105,6 +105,9 @@ constexpr ExtraText kExtra[] = {
      "A(z) \"%1\" fájl nem használható konfigurációként: %2", true},
     {"Opened \"%1\", with these notes:\n%2", "Megnyitva: \"%1\". Megjegyzések:\n%2", true},
     {"Cannot write \"%1\": %2", "Nem tudom kiírni: \"%1\": %2", true},
+    {"Read back after the write, the converter does not hold what was written in: %2.",
+     "A beírás utáni visszaolvasáskor a konverter nem azt tartalmazta, amit beírtunk: %2.",
+     true},
 };
 
 // The length of the UTF-8 character that starts `text`, or 0 when its first byte does not
@@ -170,7 +173,7 @@ void appendEscapedControl(std::string& out, unsigned char c) {
     }
 }
 
-static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::ConfigFileUnwritable) + 1,
+static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::VerifyFailed) + 1,
               "one text per ExtraMsg");
 
 std::string substitute(std::string_view text, const std::string& a1, const std::string& a2,

@@ -55,6 +55,7 @@ enum class ExtraMsg : int {
     ConfigFileRefused,    // %1 = file name, %2 = why, naming the field
     ConfigFileNotes,      // %1 = file name, %2 = one line per value worth a look
     ConfigFileUnwritable, // %1 = file name, %2 = why
+    VerifyFailed, // %2 = the fields, comma-separated (%1 unused)
 };
 
 // How many characters of a value a message echoes: enough to recognise it, never a screenful.

@@ -2,38 +2,36 @@
 
 #include "app/ConfApp.h"
 #include "app/Version.h"
+#include "cli/BatchCommand.h"
+#include "cli/Report.h"
+#include "cli/ScanCommand.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"
 #include "platform/FileIo.h"
 #include "snmp/SnmpSocket.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <variant>
 
 namespace varnadex {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: varnadex-cli [--lang en|hu] (--port NAME | --host HOST[:PORT]) [--community TEXT]\n"
-    "                    [--enable-mac] COMMAND\n"
-    "  read  [--format json|text] [--output FILE]   read the whole configuration\n"
-    "  write FILE                                   write a configuration file (the JSON that "
-    "read produces)\n"
-    "  reset                                        restart the converter\n"
-    "  firmware FILE.qfw                            load new firmware (serial link only)\n"
-    "  --help, --version\n"
-    "Exit status: 0 success, 1 the operation failed, 2 bad usage or bad input (nothing sent).\n";
-
-// Every message box of the window becomes one line on standard error, and so does a note.
+// Every message box of the window becomes one line on standard error, and so does a note. A
+// command made of several reads and writes (apply, set, write --verify) says "Done" once.
 class StreamSink : public IMessageSink {
 public:
     explicit StreamSink(std::ostream& err) : err_(err) {}
-    void show(MessageKind, const std::string& text) override {
+    void show(MessageKind kind, const std::string& text) override {
+        if (kind == MessageKind::Plain && !shown_.insert(text).second) return;
         endLine();
         err_ << text << '\n' << std::flush;
     }
@@ -50,84 +48,246 @@ public:
 
 private:
     std::ostream& err_;
+    std::set<std::string> shown_;
 };
+
+// Each job holds a socket or a port; the agents answer on their own time, so more threads
+// than this only crowd the machine.
+constexpr unsigned kMaxJobs = 1024;
 
 struct Options {
     std::optional<int> language;
     std::optional<std::string> port;
     std::optional<std::string> host;
+    std::optional<std::string> hosts;
+    unsigned jobs = 32;
     std::optional<std::string> community;
     bool enableMac = false;
     std::string command;
-    std::string format = "json";
+    std::optional<std::string> format;
     std::optional<std::string> output;
     std::string file;
+    bool verify = false;
+    std::vector<std::string> assignments;
+    ScanRequest scan;
 };
 
 struct UsageError {
     std::string message;
 };
 
-std::variant<Options, UsageError> parse(const std::vector<std::string>& args) {
-    Options o;
-    std::size_t i = 0;
-    auto value = [&](const std::string& name) -> std::optional<std::string> {
-        if (i + 1 >= args.size()) return std::nullopt;
-        (void)name;
-        return args[++i];
-    };
-    for (; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!o.command.empty()) {
-            if (o.command == "read" && a == "--format") {
-                auto v = value(a);
-                if (!v || (*v != "json" && *v != "text"))
-                    return UsageError{"--format takes json or text"};
-                o.format = *v;
-            } else if (o.command == "read" && a == "--output") {
-                auto v = value(a);
-                if (!v) return UsageError{"--output needs a file name"};
-                o.output = *v;
-            } else if ((o.command == "write" || o.command == "firmware") && o.file.empty() &&
-                       (a.empty() || a[0] != '-')) {
-                o.file = a;
-            } else {
-                return UsageError{"unexpected argument \"" + a + "\" for " + o.command};
-            }
+// What the command line came to: options to run, or an exit status when it was answered
+// (help, version) or refused (usage, already told on standard error).
+using Parsed = std::variant<Options, int>;
+
+// The window's switch, accepted anywhere as it always was, except as an option's value
+// (a community may be spelt so). CLI11 would take it for a positional argument, so it is
+// taken out first.
+bool takeEnableMacSwitch(std::vector<std::string>& args) {
+    static const std::set<std::string> kTakeValue{"--lang", "--port",      "--host",   "--hosts",
+                                                  "--jobs", "--community", "--format", "--output"};
+    bool found = false;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "/ENABLEMAC" && (i == 0 || !kTakeValue.contains(args[i - 1]))) {
+            found = true;
             continue;
         }
-        if (a == "--lang") {
-            auto v = value(a);
-            if (!v || (*v != "en" && *v != "hu")) return UsageError{"--lang takes en or hu"};
-            o.language = *v == "en" ? 1 : 0;
-        } else if (a == "--port") {
-            auto v = value(a);
-            if (!v || v->empty()) return UsageError{"--port needs a port name"};
-            o.port = *v;
-        } else if (a == "--host") {
-            auto v = value(a);
-            if (!v || v->empty()) return UsageError{"--host needs a host name or address"};
-            o.host = *v;
-        } else if (a == "--community") {
-            auto v = value(a);
-            if (!v) return UsageError{"--community needs a text"};
-            o.community = *v;
-        } else if (a == "--enable-mac" || a == "/ENABLEMAC") {
-            o.enableMac = true;
-        } else if (a == "read" || a == "write" || a == "reset" || a == "firmware") {
-            o.command = a;
-        } else {
-            return UsageError{"unknown argument \"" + a + "\""};
-        }
+        kept.push_back(args[i]);
     }
-    if (o.command.empty()) return UsageError{"no command given"};
-    if (o.port.has_value() == o.host.has_value())
-        return UsageError{"give exactly one of --port and --host"};
-    if ((o.command == "write" || o.command == "firmware") && o.file.empty())
-        return UsageError{o.command + " needs a file"};
-    if (o.command == "firmware" && o.host)
+    args = std::move(kept);
+    return found;
+}
+
+std::optional<UsageError> check(const Options& o, const std::string& lang) {
+    if (!lang.empty() && lang != "en" && lang != "hu") return UsageError{"--lang takes en or hu"};
+    if (o.jobs < 1 || o.jobs > kMaxJobs)
+        return UsageError{"--jobs takes a number from 1 to " + std::to_string(kMaxJobs)};
+    if (o.format && *o.format != "json" && *o.format != "text")
+        return UsageError{"--format takes json or text"};
+    // A scan names its own targets.
+    const int targets = int(o.port.has_value()) + int(o.host.has_value()) + int(o.hosts.has_value());
+    if (o.command == "scan" ? targets != 0 : targets != 1)
+        return UsageError{o.command == "scan" ? "scan takes its targets, not --port, --host or --hosts"
+                                              : "give exactly one of --port, --host and --hosts"};
+    if (o.port && o.port->empty()) return UsageError{"--port needs a port name"};
+    if (o.host && o.host->empty()) return UsageError{"--host needs a host name or address"};
+    if (o.command == "firmware" && !o.port)
         return UsageError{"firmware is loaded over the serial link only: use --port"};
+    if (o.hosts && o.output)
+        return UsageError{"--output takes one converter; with --hosts the lines go to standard "
+                          "output"};
+    for (const auto& a : o.assignments)
+        if (a.find('=') == std::string::npos || a.front() == '=')
+            return UsageError{"set takes FIELD=VALUE, not \"" + echoedValue(a) + "\""};
+    return std::nullopt;
+}
+
+Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+    Options o;
+    o.enableMac = takeEnableMacSwitch(args);
+
+    CLI::App app{"Reads, compares, writes and restarts serial-to-Ethernet converters, one or "
+                 "many.",
+                 "varnadex-cli"};
+    app.get_formatter()->label("Usage", "usage");
+    app.set_version_flag("--version", "varnadex-cli " VARNADEX_VERSION);
+    app.footer("Exit status: 0 success, 1 the operation failed (on any converter), 2 bad usage "
+               "or bad input (nothing sent), 3 diff found differences, 128+N stopped by signal "
+               "N.");
+    // The options of the whole run stand before or after the command.
+    app.fallthrough();
+    app.require_subcommand(1);
+
+    std::string lang;
+    // Values are checked after parsing, so that --help answers whatever else the line holds.
+    app.add_option("--lang", lang, "language of the messages: en or hu");
+    app.add_option("--port", o.port, "serial port of the converter")->type_name("NAME");
+    app.add_option("--host", o.host, "the converter's SNMP agent")->type_name("HOST[:PORT]");
+    app.add_option("--hosts", o.hosts,
+                   "many converters: CSV with a host (or port) column and optional columns "
+                   "named after fields")
+        ->type_name("FILE");
+    app.add_option("--jobs", o.jobs, "converters worked on at once with --hosts (default 32)")
+        ->type_name("N");
+    app.add_option("--community", o.community, "SNMP community to reach the converter with")
+        ->type_name("TEXT");
+    app.add_flag("--enable-mac", o.enableMac, "write the MAC address too (also /ENABLEMAC)");
+
+    auto format = [&](CLI::App* command, const char* usual) {
+        command->add_option("--format", o.format,
+                            std::string(usual) + " (default) or " +
+                                (usual == std::string("json") ? "text" : "json"));
+    };
+    auto* read = app.add_subcommand("read", "read the whole configuration");
+    format(read, "json");
+    read->add_option("--output", o.output, "write the configuration to FILE")->type_name("FILE");
+    auto* write = app.add_subcommand("write", "write a configuration file (the JSON that read "
+                                              "produces)");
+    write->add_option("FILE", o.file, "configuration file")->required();
+    write->add_flag("--verify", o.verify,
+                    "read the converter back and fail on any field that "
+                    "did not take");
+    auto* diff = app.add_subcommand("diff", "print each field where the converter differs from "
+                                            "a configuration file (exit 3 when any does)");
+    diff->add_option("FILE", o.file, "configuration file")->required();
+    format(diff, "text");
+    auto* apply = app.add_subcommand(
+        "apply", "write a configuration file only when the converter differs from it, and "
+                 "verify; prints changed or unchanged");
+    apply->add_option("FILE", o.file, "configuration file")->required();
+    format(apply, "text");
+    auto* set = app.add_subcommand("set", "change some fields: read, change, write, verify");
+    set->add_option("FIELD=VALUE", o.assignments, "fields named as in the configuration file")
+        ->required();
+    app.add_subcommand("reset", "restart the converter");
+    auto* scan = app.add_subcommand("scan", "find the converters among addresses, ranges and "
+                                            "host names (SNMP)");
+    scan->add_option("TARGET", o.scan.targets,
+                     "an IPv4 address, a CIDR range (10.1.0.0/22), a host name, or @FILE")
+        ->required();
+    scan->add_option("--snmp-port", o.scan.snmpPort, "the agents' UDP port (default 161)")
+        ->type_name("N");
+    scan->add_option("--rate", o.scan.rate, "probes a second (default 1000)")->type_name("N");
+    scan->add_flag("--all", o.scan.all, "also list the addresses where no converter answered");
+    format(scan, "json");
+    auto* firmware = app.add_subcommand("firmware", "load new firmware (serial link only)");
+    firmware->add_option("FILE", o.file, "firmware file (.qfw)")->required();
+
+    auto refuse = [&](const std::string& message) {
+        err << "varnadex-cli: " << message << "\n"
+            << "Run with --help for more information.\n";
+        return kExitUsage;
+    };
+    try {
+        std::reverse(args.begin(), args.end());
+        app.parse(args);
+    } catch (const CLI::Success& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        return refuse(e.what());
+    }
+    o.command = app.get_subcommands().front()->get_name();
+    if (!lang.empty()) o.language = lang == "en" ? 1 : 0;
+    if (auto usage = check(o, lang)) return refuse(usage->message);
     return o;
+}
+
+JobKind jobKind(const Options& o) {
+    if (o.command == "write") return o.verify ? JobKind::WriteVerified : JobKind::Write;
+    if (o.command == "diff") return JobKind::Diff;
+    if (o.command == "apply") return JobKind::Apply;
+    if (o.command == "set") return JobKind::Set;
+    if (o.command == "reset") return JobKind::Reset;
+    return JobKind::Read;
+}
+
+// The configuration the command works with, from its file or the defaults, with the run's
+// access settings; nothing when the file is refused (and told).
+std::optional<CommandRequest> request(const Options& o, const MessageCatalogue& catalogue,
+                                      std::ostream& err) {
+    CommandRequest r;
+    r.kind = jobKind(o);
+    ConverterConfig& config = r.base;
+    config.applyLateDefaults();
+    if (o.command == "write" || o.command == "diff" || o.command == "apply") {
+        const FileRead file = readInputFile(o.file, kConfigFileLimit);
+        if (!file.content) {
+            err << "varnadex-cli: cannot read \"" << echoedValue(o.file) << "\": " << file.error
+                << "\n";
+            return std::nullopt;
+        }
+        const ConfigFileResult fromFile = parseConfigFile(*file.content);
+        if (!fromFile.config) {
+            err << "varnadex-cli: " << echoedValue(o.file) << ": " << fromFile.error << "\n";
+            return std::nullopt;
+        }
+        for (const auto& warning : fromFile.warnings)
+            err << "varnadex-cli: " << echoedValue(o.file) << ": warning: " << warning << "\n";
+        config = *fromFile.config;
+    }
+    config.firmwareVersion = catalogue.text(Msg::Unknown);
+    config.accessMode = o.host ? 1 : 0;
+    if (o.port) config.comPort = *o.port;
+    if (o.host) config.agentHost = *o.host;
+    if (o.community) config.accessCommunity = *o.community;
+    config.enableMac = o.enableMac ? 1 : 0;
+    for (const auto& a : o.assignments) {
+        const auto eq = a.find('=');
+        r.assignments.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+    }
+    return r;
+}
+
+// What one converter's job printed on standard output; the exit status.
+int report(const Options& o, const CommandRequest& r, const JobResult& result,
+           CliEnvironment& env) {
+    const bool json = o.format.value_or(o.command == "read" ? "json" : "text") == "json";
+    if (o.command == "read") {
+        const std::string text =
+            json ? configToJson(result.converter) : configToText(result.converter);
+        if (!o.output) {
+            env.out << text << std::flush;
+        } else if (auto error = writeOutputFile(*o.output, text)) {
+            env.err << "varnadex-cli: cannot write \"" << echoedValue(*o.output) << "\": " << *error
+                    << "\n";
+            return kExitFailed;
+        }
+    } else if (o.command == "diff") {
+        if (json)
+            env.out
+                << nlohmann::ordered_json{{"differences", differencesJson(result, r.base)}}.dump(2)
+                << '\n';
+        else
+            env.out << differencesText(result, r.base);
+        env.out << std::flush;
+        return result.fields.empty() ? kExitOk : kExitDiffers;
+    } else if (o.command == "apply") {
+        const char* word = statusWord(result.status);
+        env.out << (json ? nlohmann::ordered_json{{"status", word}}.dump() : word) << '\n'
+                << std::flush;
+    }
+    return kExitOk;
 }
 
 std::string formatSeconds(double seconds) {
@@ -169,21 +329,8 @@ void showProgress(CliEnvironment& env, StreamSink& sink, const FirmwareProgress&
 } // namespace
 
 int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
-    for (const auto& a : args) {
-        if (a == "--help" || a == "-h") {
-            env.out << kUsage;
-            return kExitOk;
-        }
-        if (a == "--version") {
-            env.out << "varnadex-cli " VARNADEX_VERSION "\n";
-            return kExitOk;
-        }
-    }
-    auto parsed = parse(args);
-    if (auto* usage = std::get_if<UsageError>(&parsed)) {
-        env.err << "varnadex-cli: " << usage->message << "\n" << kUsage;
-        return kExitUsage;
-    }
+    auto parsed = parse(args, env.out, env.err);
+    if (const int* exit = std::get_if<int>(&parsed)) return *exit;
     Options& o = std::get<Options>(parsed);
 
     CConfApp app;
@@ -195,36 +342,19 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const MessageCatalogue& catalogue = app.messageCatalogue;
     StreamSink sink(env.err);
 
-    ConverterConfig config;
-    config.applyLateDefaults();
-    config.firmwareVersion = catalogue.text(Msg::Unknown);
-    if (o.command == "write") {
-        const FileRead file = readInputFile(o.file, kConfigFileLimit);
-        if (!file.content) {
-            env.err << "varnadex-cli: cannot read \"" << o.file << "\": " << file.error << "\n";
-            return kExitUsage;
-        }
-        const ConfigFileResult fromFile = parseConfigFile(*file.content);
-        if (!fromFile.config) {
-            env.err << "varnadex-cli: " << o.file << ": " << fromFile.error << "\n";
-            return kExitUsage;
-        }
-        for (const auto& warning : fromFile.warnings)
-            env.err << "varnadex-cli: " << o.file << ": warning: " << warning << "\n";
-        config = *fromFile.config;
-        config.firmwareVersion = catalogue.text(Msg::Unknown);
+    if (o.command == "scan") {
+        o.scan.format = o.format.value_or("json");
+        if (o.community) o.scan.community = *o.community;
+        return runScan(o.scan, env);
     }
-    config.accessMode = o.host ? 1 : 0;
-    if (o.port) config.comPort = *o.port;
-    if (o.host) config.agentHost = *o.host;
-    if (o.community) config.accessCommunity = *o.community;
-    config.enableMac = o.enableMac ? 1 : 0;
+    const auto r = request(o, catalogue, env.err);
+    if (!r) return kExitUsage;
+    if (o.hosts) return runBatchCommand(*r, *o.hosts, o.jobs, catalogue, env);
+    ConverterConfig config = r->base;
 
-    // A host or community the socket would refuse is bad input like a bad file: told before
-    // anything is sent.
-    if (auto problem = o.host
-                           ? refuseAgentAccess(config.agentHost, config.accessCommunity, catalogue)
-                           : std::nullopt) {
+    // A malformed HOST:PORT or a value no write could store is bad input like a bad file:
+    // told before anything is sent.
+    if (auto problem = refusedBeforeSending(*r, config, catalogue)) {
         sink.show(MessageKind::Error, *problem);
         return kExitUsage;
     }
@@ -234,27 +364,12 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const auto interrupted = [&] { return env.interruption && env.interruption->requested(); };
     // What a shell expects of a program a signal stopped.
     const auto failed = [&] { return interrupted() ? 128 + env.interruptSignal() : kExitFailed; };
-    if (o.command == "read") {
-        if (!operations->ReadConf(config)) return failed();
-        const std::string text = o.format == "json" ? configToJson(config) : configToText(config);
-        if (!o.output) {
-            env.out << text << std::flush;
-        } else if (auto error = writeOutputFile(*o.output, text)) {
-            env.err << "varnadex-cli: cannot write \"" << *o.output << "\": " << *error << "\n";
-            return kExitFailed;
-        }
-        return kExitOk;
+    if (o.command != "firmware") {
+        const JobResult result =
+            ConverterJobs(*operations, sink, catalogue).run(r->kind, config, r->assignments);
+        if (result.status == JobStatus::Failed) return failed();
+        return report(o, *r, result, env);
     }
-    if (o.command == "write") {
-        // Bad input is a usage fault, told apart from a converter that fails.
-        ConfigProcedures checker(sink, catalogue);
-        if (auto problem = checker.checkWritable(config)) {
-            sink.show(MessageKind::Error, *problem);
-            return kExitUsage;
-        }
-        return operations->WriteConf(config) ? kExitOk : failed();
-    }
-    if (o.command == "reset") return operations->Reset(config) ? kExitOk : failed();
 
     // firmware: a file that holds no image is refused before the port is opened.
     std::error_code ec;

@@ -26,7 +26,7 @@ struct CliEnvironment {
     std::function<int()> interruptSignal = [] { return 2; };
 };
 
-enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitDiffers = 3 };
 
 // varnadex-cli: the window's operations for scripts and terminals. Returns the exit status.
 int runCli(const std::vector<std::string>& args, CliEnvironment& env);

@@ -275,4 +275,29 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     return result;
 }
 
+std::optional<std::string> setField(ConverterConfig& config, const std::string& name,
+                                    const std::string& text, std::vector<std::string>* warnings) {
+    const JsonField* f = fieldNamed(name);
+    if (!f) return inQuotes(name) + " is not a converter field";
+    json value = text;
+    if (!std::holds_alternative<std::string C::*>(f->member)) {
+        // Whatever does not parse stays a text, and is refused as no whole number.
+        json number = json::parse(text, nullptr, false);
+        if (!number.is_discarded()) value = std::move(number);
+    }
+    ConfigFileResult result;
+    ConverterConfig changed = config;
+    Reader reader{value, changed, result};
+    if (!reader.take(*f, value)) return result.error;
+    if (name == "dataFormat") {
+        changed.dataFormatCode = *dataFormatCodeFor(changed.dataFormat);
+    } else if (name == "dataFormatCode") {
+        // A code no list entry has is the converter's own: its text stays as it was.
+        if (auto known = dataFormatTextFor(changed.dataFormatCode)) changed.dataFormat = *known;
+    }
+    if (warnings) warnings->insert(warnings->end(), result.warnings.begin(), result.warnings.end());
+    config = std::move(changed);
+    return std::nullopt;
+}
+
 } // namespace varnadex

@@ -35,4 +35,12 @@ struct ConfigFileResult {
 // registers cannot hold, and a dataFormat that contradicts dataFormatCode.
 ConfigFileResult parseConfigFile(std::string_view text);
 
+// One FIELD=VALUE, as `varnadex-cli set` and a column of a list of converters give it, with
+// the checks a file's member gets; numbers are decimal text. A data format brings its code
+// along. Returns why the value was refused, naming the field; `config` is then unchanged.
+// Values outside a dialog's range are taken, with a line in `warnings`.
+std::optional<std::string> setField(ConverterConfig& config, const std::string& name,
+                                    const std::string& text,
+                                    std::vector<std::string>* warnings = nullptr);
+
 } // namespace varnadex

@@ -3,8 +3,8 @@
 # Safe to run again: a machine that has everything is left alone.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev clang libclang-rt-14-dev
-          xvfb xauth
+packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-dev libcli11-dev
+          clang libclang-rt-14-dev xvfb xauth
           dpkg-dev file desktop-file-utils appstream lintian man-db bash-completion)
 missing=()
 for p in "${packages[@]}"; do

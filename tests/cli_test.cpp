@@ -8,6 +8,7 @@
 #include "config/ConfigProcedures.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <filesystem>
@@ -30,7 +31,11 @@ public:
     }
     bool WriteConf(ConverterConfig& c) override {
         lastAccessMode = c.accessMode;
-        return procedures_.WriteConf(c, link_) == OpResult::Ok;
+        const auto before = link_.regs;
+        const bool ok = procedures_.WriteConf(c, link_) == OpResult::Ok;
+        // A converter that does not keep one register.
+        if (ignoredRegister) link_.regs[*ignoredRegister] = before[*ignoredRegister];
+        return ok;
     }
     bool Reset(ConverterConfig&) override {
         // As the serial reset does when the frame cannot be written.
@@ -54,6 +59,7 @@ public:
     }
     bool firmwareSucceeded() const override { return true; }
     inline static int lastAccessMode = -1;
+    inline static std::optional<std::uint8_t> ignoredRegister;
 
 private:
     IMessageSink& sink_;
@@ -72,6 +78,7 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         link.regs = registerImage(ConverterConfig{});
+        MemoryOperations::ignoredRegister.reset();
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -83,9 +90,11 @@ protected:
                            err,
                            terminal,
                            [this](IMessageSink& s, const MessageCatalogue& c) {
+                               if (onMake) onMake();
                                return std::make_unique<MemoryOperations>(s, c, link);
                            },
-                           clock};
+                           clock,
+                           &interruption};
         return runCli(args, env);
     }
     std::string file(const std::string& name, const std::string& content) {
@@ -99,6 +108,12 @@ protected:
     std::ostringstream out, err;
     test::MemoryLink link;
     test::FakeClock clock;
+    Interruption interruption;
+    std::function<void()> onMake;
+    std::size_t writes() const {
+        return static_cast<std::size_t>(std::count_if(
+            link.log.begin(), link.log.end(), [](const std::string& s) { return s[0] == 'w'; }));
+    }
 };
 
 TEST_F(Cli, ReadPrintsOnlyTheConfigurationOnStandardOutput) {
@@ -239,6 +254,155 @@ TEST_F(Cli, FirmwareFileWithoutImageIsRefusedBeforeThePortOpens) {
     const std::string none = (dir / "none.qfw").string();
     EXPECT_EQ(run({"--lang", "en", "--port", "a", "firmware", none}), 2);
     EXPECT_EQ(err.str(), "Couldn't open the firmware file \"" + echoedValue(none) + "\".\n");
+}
+
+// diff, apply and verify compare what a write would store, never the texts.
+TEST_F(Cli, DiffAndApplyCompareRegisterForm) {
+    ConverterConfig onConverter;
+    onConverter.applyLateDefaults();
+    onConverter.patternChar = "A5";
+    onConverter.dataFormat = "7N2";
+    onConverter.dataFormatCode = 0x10;
+    link.regs = registerImage(onConverter);
+    struct Row {
+        const char* field;
+        std::string value;
+        std::vector<std::string> flags;
+        const char* differs; // the one field diff names, or nothing
+    };
+    const Row rows[] = {
+        {"patternChar", "\"a5\"", {}, nullptr},
+        {"dataFormat", "\"7M1\"", {}, nullptr},
+        {"macAddress", "\"00A0B1C2D3E4\"", {}, nullptr},
+        {"macAddress", "\"00A0B1C2D3E4\"", {"--enable-mac"}, "macAddress"},
+        {"firmwareVersion", "\"0.1\"", {}, nullptr},
+        {"ipAddress", "\"10.0.0.7\"", {}, "ipAddress"},
+        {"networkTimeout", "61", {}, "networkTimeout"},
+        {"snmpCommunity", "\"public\"", {}, "snmpCommunity"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.field) + " " + r.value);
+        auto text = configToJson(onConverter);
+        const std::string key = "\"" + std::string(r.field) + "\": ";
+        const auto at = text.find(key) + key.size();
+        text.replace(at, text.find_first_of(",\n", at) - at, r.value);
+        const auto path = file("conf.json", text);
+        const auto regs = link.regs;
+        auto args = [&](std::vector<std::string> a) {
+            a.insert(a.begin(), {"--lang", "en", "--port", "x"});
+            a.insert(a.end(), r.flags.begin(), r.flags.end());
+            return a;
+        };
+
+        link.log.clear();
+        EXPECT_EQ(run(args({"diff", path})), r.differs ? 3 : 0);
+        EXPECT_EQ(writes(), 0u);
+        const std::string expected = r.differs ? std::string(r.differs) + ": " : "";
+        EXPECT_EQ(out.str().substr(0, expected.size()), expected) << out.str();
+        if (!r.differs) {
+            EXPECT_EQ(out.str(), "");
+        }
+
+        EXPECT_EQ(run(args({"apply", path, "--format", "json"})), 0) << err.str();
+        EXPECT_EQ(out.str(),
+                  r.differs ? "{\"status\":\"changed\"}\n" : "{\"status\":\"unchanged\"}\n");
+        EXPECT_EQ(writes(), r.differs ? (r.flags.empty() ? 58u : 64u) : 0u);
+        EXPECT_EQ(err.str(), "Done\n");
+        EXPECT_EQ(run(args({"apply", path})), 0);
+        EXPECT_EQ(out.str(), "unchanged\n");
+        link.regs = regs;
+    }
+}
+
+TEST_F(Cli, VerifyNamesTheFieldThatDidNotTake) {
+    ConverterConfig wanted;
+    wanted.ipAddress = "10.0.0.7";
+    const auto path = file("conf.json", configToJson(wanted));
+    MemoryOperations::ignoredRegister = 17; // the IP address's second byte
+    EXPECT_EQ(run({"--lang", "en", "--port", "x", "write", path}), 0);
+    EXPECT_EQ(run({"--lang", "en", "--port", "x", "write", "--verify", path}), 1);
+    EXPECT_NE(err.str().find("does not hold what was written in: ipAddress."), std::string::npos)
+        << err.str();
+    EXPECT_EQ(run({"--lang", "en", "--port", "x", "apply", path}), 1);
+    EXPECT_EQ(run({"--lang", "en", "--port", "x", "set", "ipAddress=10.9.9.9"}), 1);
+    MemoryOperations::ignoredRegister.reset();
+    EXPECT_EQ(run({"--lang", "en", "--port", "x", "write", "--verify", path}), 0) << err.str();
+}
+
+TEST_F(Cli, SetChangesOnlyTheNamedFieldsWithTheFilesChecks) {
+    link.regs[57] = 200;
+    EXPECT_EQ(
+        run({"--port", "x", "set", "ipAddress=10.1.2.3", "keepAliveTimer=5", "dataFormat=8E1"}), 0)
+        << err.str();
+    EXPECT_EQ(link.regs[16], 10);
+    EXPECT_EQ(link.regs[56], 50);
+    EXPECT_EQ(link.regs[44], 0xC1);
+    EXPECT_EQ(link.regs[57], 200); // read, and written back as it was
+
+    for (std::vector<std::string> bad : {
+             std::vector<std::string>{"set", "nosuchField=1"},
+             {"set", "networkTimeout=256"},
+             {"set", "networkTimeout=ten"},
+             {"set", "ipAddress=1..2.3"},
+             {"set", "dataFormat=9N1"},
+             {"set", "macAddress=00A0B1C2D3E4"}, // not written without --enable-mac
+             {"set", "firmwareVersion=3.0"},
+             {"set", "ipAddress"},
+         }) {
+        link.log.clear();
+        bad.insert(bad.begin(), {"--lang", "en", "--port", "x"});
+        EXPECT_EQ(run(bad), 2) << bad.back();
+        EXPECT_TRUE(link.log.empty()) << bad.back();
+    }
+}
+
+TEST_F(Cli, WholeRunOptionsStandBeforeOrAfterTheCommand) {
+    EXPECT_EQ(run({"read", "--port", "x", "--lang", "hu", "/ENABLEMAC"}), 0);
+    EXPECT_EQ(err.str(), "Kész\n");
+    EXPECT_EQ(run({"--host", "127.0.0.1", "--community", "/ENABLEMAC", "read"}), 0);
+    EXPECT_EQ(run({"diff", "--help"}), 0);
+    EXPECT_NE(out.str().find("usage: varnadex-cli diff"), std::string::npos) << out.str();
+    EXPECT_EQ(run({"--hosts", "h.csv", "--port", "x", "read"}), 2);
+    EXPECT_EQ(run({"--port", "x", "--jobs", "0", "read"}), 2);
+}
+
+TEST_F(Cli, StoppedBatchFinishesTheConverterInFlightAndStartsNoOther) {
+    const auto hosts =
+        file("hosts.csv", "host,ipAddress\n127.0.0.1:1161,10.0.0.1\n127.0.0.2,10.0.0.2\n"
+                          "127.0.0.3,10.0.0.3\n");
+    const auto conf = file("conf.json", configToJson(ConverterConfig{}));
+    int made = 0;
+    onMake = [&] {
+        if (++made == 2) interruption.request(); // Ctrl-C during the second converter
+    };
+    EXPECT_EQ(run({"--hosts", hosts, "--jobs", "1", "apply", conf}), 130);
+    EXPECT_EQ(link.regs[16], 10);
+    EXPECT_EQ(link.regs[19], 2); // the second converter's write went to its end
+    std::istringstream lines(out.str());
+    std::vector<nlohmann::json> parsed;
+    for (std::string line; std::getline(lines, line);)
+        parsed.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(parsed.size(), 2u) << out.str();
+    EXPECT_EQ(parsed[0]["host"], "127.0.0.1:1161");
+    EXPECT_EQ(parsed[1]["status"], "changed");
+    EXPECT_NE(err.str().find("1 not started"), std::string::npos) << err.str();
+}
+
+TEST_F(Cli, BadHostListSendsNothing) {
+    const auto conf = file("conf.json", configToJson(ConverterConfig{}));
+    for (const char* list : {
+             "host\n127.0.0.1\n127.0.0.1\n",           // one converter twice
+             "host,ipAddress\n127.0.0.1,10.0.0.256\n", // a value no write can store
+             "host,nosuchField\n127.0.0.1,1\n",
+             "address\n127.0.0.1\n",
+             "host\n127.0.0.1:http\n",
+             "host,port\n127.0.0.1,/dev/ttyS0\n",
+         }) {
+        link.log.clear();
+        EXPECT_EQ(run({"--hosts", file("hosts.csv", list), "apply", conf}), 2) << list;
+        EXPECT_TRUE(link.log.empty()) << list;
+        EXPECT_TRUE(out.str().empty()) << list;
+    }
 }
 
 } // namespace

@@ -18,9 +18,11 @@
 #include "tests/snmp_support.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -436,6 +438,96 @@ TEST_F(CliAgainstSimulator, FirmwareDownload) {
                       std::string::npos);
         }
     }
+}
+
+// Many converters at once, each with its own socket: a template with one column of
+// addresses, and one converter that does not answer to the community.
+TEST_F(CliAgainstSimulator, HostListAppliesATemplateWithPerConverterValues) {
+    struct Agent {
+        RegisterMemory memory;
+        SimLog log;
+        std::unique_ptr<SnmpAgent> agent;
+    };
+    std::vector<std::unique_ptr<Agent>> agents;
+    std::string list = "ipAddress,host\n";
+    for (int i = 0; i < 3; ++i) {
+        auto a = std::make_unique<Agent>();
+        SnmpFaults faults;
+        if (i == 2) faults.community = "other";
+        a->agent = std::make_unique<SnmpAgent>(a->memory, a->log, faults);
+        ASSERT_TRUE(a->agent->start("127.0.0.1", 0));
+        list += "10.0.0." + std::to_string(i + 1) +
+                ",\"127.0.0.1:" + std::to_string(a->agent->port()) + "\"\n";
+        agents.push_back(std::move(a));
+    }
+    std::ofstream(dir / "hosts.csv") << list;
+    ConverterConfig wanted = edited(ConverterConfig{});
+    std::ofstream(dir / "template.json") << configToJson(wanted);
+
+    test::FakeClock clock;
+    CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false, makeOperations, clock};
+    auto cli = [&](std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        args.insert(args.begin(), {"--lang", "en", "--hosts", (dir / "hosts.csv").string()});
+        return runCli(args, env);
+    };
+    auto statuses = [&] {
+        std::map<std::string, std::string> byHost;
+        std::istringstream lines(out.str());
+        for (std::string line; std::getline(lines, line);) {
+            auto j = nlohmann::json::parse(line);
+            byHost[j["host"]] = j["status"].get<std::string>() +
+                                (j.contains("error") ? " " + j["error"].get<std::string>() : "");
+        }
+        return byHost;
+    };
+    const auto host = [&](int i) {
+        return "127.0.0.1:" + std::to_string(agents[i]->agent->port());
+    };
+
+    EXPECT_EQ(cli({"apply", (dir / "template.json").string()}), 1);
+    for (int i = 0; i < 2; ++i) {
+        auto expected = wanted;
+        expected.ipAddress = "10.0.0." + std::to_string(i + 1);
+        EXPECT_EQ(statuses()[host(i)], "changed");
+        auto image = registerImage(expected);
+        for (int a = 10; a <= 15; ++a) // the MAC address is not written without --enable-mac
+            image[a] = agents[i]->memory.snapshot()[a];
+        EXPECT_EQ(agents[i]->memory.snapshot(), image) << i;
+    }
+    EXPECT_EQ(statuses()[host(2)],
+              "failed Communication error! Check target IP and Community string!");
+    EXPECT_NE(err.str().find("3 converters: 2 changed, 1 failed"), std::string::npos) << err.str();
+
+    agents[2]->agent.reset(); // gone: the others are still answered
+    agents[0]->log.clear();
+    EXPECT_EQ(cli({"apply", "--jobs", "2", (dir / "template.json").string()}), 1);
+    EXPECT_EQ(statuses()[host(0)], "unchanged");
+    EXPECT_EQ(statuses()[host(1)], "unchanged");
+    EXPECT_FALSE(agents[0]->log.lines().empty());
+    for (const auto& line : agents[0]->log.lines())
+        EXPECT_EQ(line.find(" set "), std::string::npos) << line;
+}
+
+TEST_F(CliAgainstSimulator, HostListMixesSerialPortsAndHosts) {
+    Converter serial, network;
+    ASSERT_TRUE(serial.ok && network.ok);
+    serial.memory.write(16, 10);
+    std::ofstream(dir / "hosts.csv")
+        << "port,host\n"
+        << serial.config(0).comPort << ",\n," << network.config(1).agentHost << "\n";
+    test::FakeClock clock;
+    CliEnvironment env{(dir / "varnadex-cli").string(), out, err, false, makeOperations, clock};
+    ASSERT_EQ(runCli({"read", "--hosts", (dir / "hosts.csv").string()}, env), 0) << err.str();
+    std::map<std::string, std::string> ipByName;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        auto j = nlohmann::json::parse(line);
+        ipByName[j.contains("port") ? j["port"] : j["host"]] = j["config"]["ipAddress"];
+    }
+    EXPECT_EQ(ipByName[serial.config(0).comPort], "10.168.255.1");
+    EXPECT_EQ(ipByName[network.config(1).agentHost], "192.168.255.1");
 }
 
 } // namespace

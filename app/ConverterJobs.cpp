@@ -1,0 +1,98 @@
+#include "app/ConverterJobs.h"
+
+#include "config/ConfigCompare.h"
+#include "config/ConfigFile.h"
+
+namespace varnadex {
+
+JobResult ConverterJobs::read(const ConverterConfig& target) {
+    JobResult result;
+    result.converter = target;
+    if (operations_.ReadConf(result.converter)) result.status = JobStatus::Ok;
+    return result;
+}
+
+JobResult ConverterJobs::diff(const ConverterConfig& wanted) {
+    JobResult result = read(wanted);
+    if (result.status == JobStatus::Ok)
+        result.fields = differingFields(result.converter, wanted, wanted.enableMac != 0);
+    return result;
+}
+
+JobResult ConverterJobs::write(ConverterConfig wanted, bool verify) {
+    JobResult result;
+    if (!operations_.WriteConf(wanted)) return result;
+    if (verify) {
+        ConverterConfig back = wanted;
+        if (!operations_.ReadConf(back)) return result;
+        result.fields = differingFields(back, wanted, wanted.enableMac != 0);
+        if (!result.fields.empty()) {
+            std::string names;
+            for (const auto& f : result.fields)
+                names += (names.empty() ? "" : ", ") + f;
+            sink_.show(MessageKind::Error, catalogue_.extra(ExtraMsg::VerifyFailed, {}, names));
+            return result;
+        }
+    }
+    result.status = JobStatus::Ok;
+    return result;
+}
+
+JobResult ConverterJobs::apply(const ConverterConfig& wanted) {
+    JobResult found = diff(wanted);
+    if (found.status != JobStatus::Ok) return found;
+    if (found.fields.empty()) {
+        found.status = JobStatus::Unchanged;
+        return found;
+    }
+    JobResult written = write(wanted, true);
+    written.converter = found.converter;
+    if (written.status == JobStatus::Ok) written.status = JobStatus::Changed;
+    return written;
+}
+
+JobResult ConverterJobs::set(const ConverterConfig& target,
+                             const std::vector<FieldAssignment>& assignments) {
+    JobResult found = read(target);
+    if (found.status != JobStatus::Ok) return found;
+    ConverterConfig wanted = found.converter;
+    for (const auto& [name, value] : assignments) {
+        if (auto refused = setField(wanted, name, value)) {
+            sink_.show(MessageKind::Error, *refused);
+            found.status = JobStatus::Failed;
+            return found;
+        }
+    }
+    JobResult written = write(wanted, true);
+    written.converter = found.converter;
+    return written;
+}
+
+JobResult ConverterJobs::reset(ConverterConfig target) {
+    JobResult result;
+    result.converter = target;
+    if (operations_.Reset(target)) result.status = JobStatus::Ok;
+    return result;
+}
+
+JobResult ConverterJobs::run(JobKind kind, const ConverterConfig& target,
+                             const std::vector<FieldAssignment>& assignments) {
+    switch (kind) {
+    case JobKind::Read:
+        return read(target);
+    case JobKind::Write:
+    case JobKind::WriteVerified:
+        return write(target, kind == JobKind::WriteVerified);
+    case JobKind::Diff:
+        return diff(target);
+    case JobKind::Apply:
+        return apply(target);
+    case JobKind::Set:
+        return set(target, assignments);
+    case JobKind::Reset:
+        return reset(target);
+    }
+    return {};
+}
+
+} // namespace varnadex

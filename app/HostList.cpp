@@ -1,0 +1,100 @@
+#include "app/HostList.h"
+
+#include "app/Csv.h"
+#include "config/ConfigFile.h"
+
+#include <algorithm>
+#include <map>
+
+namespace varnadex {
+namespace {
+
+constexpr const char* kAccessCommunity = "community";
+
+} // namespace
+
+HostList parseHostList(std::string_view csv) {
+    HostList list;
+    CsvTable table = parseCsv(csv);
+    if (!table.error.empty()) {
+        list.error = table.error;
+        return list;
+    }
+    if (table.records.empty()) {
+        list.error = "the list is empty: its first line names the columns (host or port, ...)";
+        return list;
+    }
+    const auto& header = table.records.front().fields;
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        if (header[c].empty()) {
+            list.error = "line 1: column " + std::to_string(c + 1) + " has no name";
+            return list;
+        }
+        if (std::find(header.begin(), header.begin() + c, header[c]) != header.begin() + c) {
+            list.error = "line 1: the column \"" + header[c] + "\" is named twice";
+            return list;
+        }
+    }
+    auto column = [&](const char* name) -> std::optional<std::size_t> {
+        auto it = std::find(header.begin(), header.end(), name);
+        if (it == header.end()) return std::nullopt;
+        return static_cast<std::size_t>(it - header.begin());
+    };
+    const auto hostColumn = column("host");
+    const auto portColumn = column("port");
+    if (!hostColumn && !portColumn) {
+        list.error = "line 1: no \"host\" or \"port\" column";
+        return list;
+    }
+
+    std::map<std::pair<bool, std::string>, std::size_t> seen;
+    for (std::size_t r = 1; r < table.records.size(); ++r) {
+        const CsvRecord& record = table.records[r];
+        const std::string where = "line " + std::to_string(record.line) + ": ";
+        if (std::all_of(record.fields.begin(), record.fields.end(),
+                        [](const std::string& f) { return f.empty(); }))
+            continue;
+        if (record.fields.size() > header.size()) {
+            list.error = where + "more cells than the first line has columns";
+            return list;
+        }
+        auto cell = [&](std::optional<std::size_t> c) {
+            return c && *c < record.fields.size() ? record.fields[*c] : std::string();
+        };
+        const std::string host = cell(hostColumn);
+        const std::string port = cell(portColumn);
+        if (host.empty() == port.empty()) {
+            list.error = where + "give either a host or a port";
+            return list;
+        }
+        HostEntry entry{record.line, !port.empty(), port.empty() ? host : port, {}};
+        for (std::size_t c = 0; c < record.fields.size(); ++c)
+            if (c != hostColumn && c != portColumn && !record.fields[c].empty())
+                entry.cells.emplace_back(header[c], record.fields[c]);
+        auto [it, fresh] = seen.emplace(std::pair{entry.serial, entry.address}, record.line);
+        if (!fresh) {
+            list.error = where + "\"" + entry.address + "\" is listed on line " +
+                         std::to_string(it->second) + " already";
+            return list;
+        }
+        list.entries.push_back(std::move(entry));
+    }
+    return list;
+}
+
+std::optional<std::string> applyHostEntry(const HostEntry& entry, ConverterConfig& config) {
+    config.accessMode = entry.serial ? 0 : 1;
+    (entry.serial ? config.comPort : config.agentHost) = entry.address;
+    for (const auto& [name, value] : entry.cells) {
+        if (name == kAccessCommunity) {
+            config.accessCommunity = value;
+        } else if (name == "firmwareVersion") {
+            // What a read found, as a configuration file carries it: never sent.
+        } else if (auto refused = setField(config, name, value)) {
+            return "line " + std::to_string(entry.line) + ": " + *refused;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace varnadex
