@@ -141,8 +141,10 @@ void SerialConverter::process(TimePoint now) {
         if (!command) {
             if (now - arrivals_.back() < kFrameGap) return;
             std::string line = "serial incomplete";
-            for (auto b : pending_)
-                line += " " + decimal(b);
+            for (auto b : pending_) {
+                line += ' ';
+                line += decimal(b);
+            }
             log_.add(line);
             consume(pending_.size());
             return;
