@@ -10,7 +10,7 @@ if ! command -v xvfb-run >/dev/null; then
     echo "xvfb-run is missing: run scripts/setup.sh first." >&2
     exit 1
 fi
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target varnadex-shots -j"$(nproc)"
 mkdir -p docs
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$build/ui/varnadex-shots" docs

@@ -116,10 +116,9 @@ void SerialConverter::consume(std::size_t count) {
     arrivals_.erase(arrivals_.begin(), arrivals_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-void SerialConverter::endLeadIn() {
-    if (leadInRun_ == 0) return;
-    log_.add(leadInRun_ == 6 ? "serial leadin" : "serial leadin " + std::to_string(leadInRun_));
-    leadInRun_ = 0;
+void SerialConverter::logLeadIn(int run) {
+    if (run == 0) return;
+    log_.add(run == 6 ? "serial leadin" : "serial leadin " + std::to_string(run));
 }
 
 void SerialConverter::feedLoader(TimePoint now) {
@@ -137,37 +136,28 @@ void SerialConverter::feedLoader(TimePoint now) {
 void SerialConverter::process(TimePoint now) {
     if (loader_.active()) feedLoader(now);
     while (!pending_.empty() && !stopping_) {
-        const auto command = decodeCommand(pending_);
-        if (!command) {
+        const auto request = requests_.next(pending_);
+        if (request.kind == SerialRequest::Kind::Incomplete) {
             if (now - arrivals_.back() < kFrameGap) return;
             std::string line = "serial incomplete";
-            for (auto b : pending_)
-                line += " " + decimal(b);
+            for (auto b : pending_) {
+                line += ' ';
+                line += decimal(b);
+            }
             log_.add(line);
             consume(pending_.size());
             return;
         }
-        const TimePoint arrived = arrivals_[command->length - 1];
-        consume(command->length);
-        if (command->kind == CommandKind::LeadIn) {
-            ++leadInRun_;
-            continue;
-        }
-        if (command->kind == CommandKind::Restart && leadInRun_ > 0) {
-            // 'R' after a run of 'X' restarts; the run is part of the frame, not a lead-in.
-            leadInRun_ = 0;
-            handle(*command, arrived);
-            continue;
-        }
-        endLeadIn();
-        if (command->kind == CommandKind::Unknown || command->kind == CommandKind::Restart) {
-            log_.add("serial unknown " + decimal(command->value));
-            continue;
-        }
-        handle(*command, arrived);
+        const TimePoint arrived = arrivals_[request.command.length - 1];
+        consume(request.command.length);
+        logLeadIn(request.endedLeadIn);
+        if (request.kind == SerialRequest::Kind::Unknown)
+            log_.add("serial unknown " + decimal(request.command.value));
+        else if (request.kind == SerialRequest::Kind::Frame)
+            handle(request.command, arrived);
     }
     // Nothing has followed the 'X's for a while: the run is complete.
-    if (leadInRun_ > 0 && now - lastArrival_ >= kFrameGap) endLeadIn();
+    if (now - lastArrival_ >= kFrameGap) logLeadIn(requests_.endLeadIn());
 }
 
 bool SerialConverter::silentNow() const {

@@ -5,6 +5,7 @@
 #include "sim/RegisterMemory.h"
 #include "sim/SerialFaults.h"
 #include "sim/SerialLine.h"
+#include "sim/SerialRequests.h"
 #include "sim/SimLog.h"
 
 #include <atomic>
@@ -64,7 +65,7 @@ private:
     void run();
     void take(std::uint8_t byte, TimePoint now);
     void process(TimePoint now);
-    void endLeadIn();
+    void logLeadIn(int run);
     void handle(const DecodedCommand& command, TimePoint arrived);
     void answer(std::vector<std::uint8_t> reply, TimePoint from);
     bool silentNow() const;
@@ -91,7 +92,7 @@ private:
     TimePoint lineFreeAt_{};          // the program's side of the line, when request pacing is on
     TimePoint lastArrival_{};
     TimePoint outputFreeAt_{}; // the end of the latest reply on the converter's side
-    int leadInRun_ = 0;
+    SerialRequestReader requests_;
     int frames_ = 0;
     bool restartRequested_ = false; // 255 was written to register 255
 };

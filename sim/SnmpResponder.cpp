@@ -62,8 +62,12 @@ public:
 
     std::vector<std::uint8_t> tlv(std::uint8_t tag, std::span<const std::uint8_t> content,
                                   bool constructed) const {
-        std::vector<std::uint8_t> out{tag};
         const std::size_t n = content.size();
+        // Sized up front: besides sparing reallocations, this keeps GCC 12 at -O3 from a
+        // false out-of-bounds warning on the inserts below.
+        std::vector<std::uint8_t> out;
+        out.reserve(n + 4);
+        out.push_back(tag);
         if (n < 0x80 && (shortForm_ || !constructed)) {
             out.push_back(static_cast<std::uint8_t>(n));
         } else if (n < 0x100) {

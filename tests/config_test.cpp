@@ -197,7 +197,7 @@ TEST_F(Procedures, WriteOrderWithAndWithoutMac) {
         for (int a : {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,  30,  31, 36, 37,
                       38, 39, 72, 73, 74, 75, 76, 77, 78, 79, 32, 33, 34, 35,  40,  41, 44, 46,
                       50, 51, 53, 52, 55, 58, 56, 57, 59, 70, 71, 80, 60, 100, 101, 81, 82, 54})
-            expected.push_back("w" + std::to_string(a));
+            expected.push_back(std::string("w").append(std::to_string(a)));
         expected.push_back("version");
         EXPECT_EQ(addresses, expected) << "enableMac " << enableMac;
         EXPECT_EQ(link.log[link.log.size() - 2], "w54=10"); // Huge, and the last write
