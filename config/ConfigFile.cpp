@@ -96,7 +96,10 @@ std::string inQuotes(std::string_view s) {
 
 // A member name from the file, which may be anything: cut and escaped as every echoed value.
 std::string userKey(const std::string& key) {
-    return "\"" + echoedValue(key) + "\"";
+    std::string out = "\"";
+    out.append(echoedValue(key));
+    out += '"';
+    return out;
 }
 
 // The parser's own account quotes what it stopped at; enough of it to find the place.

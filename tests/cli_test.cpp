@@ -283,7 +283,7 @@ TEST_F(Cli, DiffAndApplyCompareRegisterForm) {
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.field) + " " + r.value);
         auto text = configToJson(onConverter);
-        const std::string key = "\"" + std::string(r.field) + "\": ";
+        const std::string key = std::string(1, '"').append(r.field).append("\": ");
         const auto at = text.find(key) + key.size();
         text.replace(at, text.find_first_of(",\n", at) - at, r.value);
         const auto path = file("conf.json", text);

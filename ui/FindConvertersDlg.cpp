@@ -199,7 +199,7 @@ void CFindConvertersDlg::accept() {
     if (selected.isEmpty()) return;
     stopSearch();
     chosenHost_ = selected.front()->text(0).toStdString();
-    if (port_ != kSnmpPort) chosenHost_ += ":" + std::to_string(port_);
+    if (port_ != kSnmpPort) chosenHost_.append(":").append(std::to_string(port_));
     QDialog::accept();
 }
 
