@@ -8,6 +8,7 @@
 #include <sddl.h>
 
 #include <atomic>
+#include <vector>
 #include <cstdio>
 
 namespace varnadex {
@@ -81,6 +82,24 @@ std::wstring nameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// The user this program runs as, in SDDL's form ("S-1-5-21-..."); empty when unknown. Named
+// outright rather than as OWNER RIGHTS, which not every system's access check knows.
+std::wstring currentUserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    Handle guard(token);
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+        return {};
+    std::wstring sid(text);
+    ::LocalFree(text);
+    return sid;
+}
+
 // The security a replacement gets: the replaced file's own access list, or for a new file
 // one that lets only its owner in (it may hold a community string). Null when neither can be
 // had, and the folder's inherited access applies, as for any new file.
@@ -92,9 +111,12 @@ public:
             if (::GetSecurityInfo(existing, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                                   nullptr, &dacl, nullptr, &descriptor_) != ERROR_SUCCESS)
                 descriptor_ = nullptr;
-        } else if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                       L"D:P(A;;FA;;;OW)", SDDL_REVISION_1, &descriptor_, nullptr)) {
-            descriptor_ = nullptr;
+        } else {
+            const std::wstring owner = currentUserSid();
+            const std::wstring sddl = L"D:P(A;;FA;;;" + owner + L")";
+            if (owner.empty() || !::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                                     sddl.c_str(), SDDL_REVISION_1, &descriptor_, nullptr))
+                descriptor_ = nullptr;
         }
         attributes_.nLength = sizeof attributes_;
         attributes_.lpSecurityDescriptor = descriptor_;
