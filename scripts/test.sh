@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in a normal build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: once in a normal build, then the
+# Windows build's under Wine (its unit tests, and varnadex-cli.exe against the Linux
+# simulator), and once under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,6 +11,12 @@ jobs=$(( $(nproc) + 1 ))
 echo "== normal build"
 scripts/build.sh normal
 (cd build && ctest -j"$jobs" --output-on-failure --timeout 300)
+
+echo "== Windows build, under Wine"
+scripts/build.sh windows
+(source scripts/wine-env.sh build-windows && cd build-windows &&
+    ctest -j"$jobs" -L wine --output-on-failure --timeout 300)
+tests/wine_e2e.sh build build-windows
 
 echo "== sanitizer build"
 scripts/build.sh sanitize
