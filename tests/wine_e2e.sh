@@ -25,7 +25,7 @@ cleanup() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
     rm -f "$WINEPREFIX/dosdevices/com12"
     "$WINESERVER" -k 2>/dev/null || true
-    rm -rf "$work"
+    [ -n "${KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 # One wineserver for the whole run, instead of one per program start.
@@ -59,6 +59,8 @@ stop_sim() {
 # The image: an 18-byte header, never sent, and 3000 bytes.
 python3 -c 'import sys; sys.stdout.buffer.write(b"H" * 18 + bytes((i * 7 + i // 256) % 256 for i in range(3000)))' \
     >"$work/image.qfw"
+python3 -c 'import sys; sys.stdout.buffer.write(b"H" * 18 + bytes(i % 251 for i in range(20000)))' \
+    >"$work/large.qfw"
 
 failures=0
 # session NAME: every operation with one client, against fresh simulators.
@@ -83,23 +85,41 @@ session() {
         2>"$out/read-back.err" || status=$?
     stop_sim
 
-    start_sim "$name-firmware.log" --fault boot --fault boot-image-size=3000
+    start_sim "$name-firmware.log" --fault boot --fault boot-image-size=3000 \
+        --image "$work/$name-image.bin"
     port=$(port_name)
     client --lang en --port "$port" firmware "$(file_arg "$work/image.qfw")" \
         2>"$out/firmware.err" || status=$?
     stop_sim
     echo "$status" >"$out/status"
+
+    # Ctrl-C (SIGINT; under Wine the console's Ctrl-C event) in the middle of a download: the
+    # program stops between two slices and ends with 130. What has been sent by then is the
+    # clock's business, so only the status and the last message are compared.
+    start_sim "$name-stop.log" --fault boot --fault boot-image-size=20000
+    port=$(port_name)
+    "${client_command[@]}" --lang en --port "$port" firmware "$(file_arg "$work/large.qfw")" \
+        2>"$out/stop.err" &
+    local pid=$!
+    sleep 4
+    kill -INT "$pid"
+    local stopped=0
+    wait "$pid" || stopped=$?
+    echo "$stopped" >"$out/stop-status"
+    tail -n 1 "$out/stop.err" >"$out/stop-message"
+    stop_sim
 }
 
 # Per client: how it is started, how it names a file, and the serial port it is given.
-client() { "$linux_cli" "$@"; }
+client_command=("$linux_cli")
+client() { "${client_command[@]}" "$@"; }
 file_arg() { echo "$1"; }
 port_name() { echo "$pty"; }
 start=$(date +%s)
 session linux
 linux_time=$(( $(date +%s) - start ))
 
-client() { "$WINE" "$windows_cli" "$@"; }
+client_command=("$WINE" "$windows_cli")
 # Windows sees the Linux file system as drive Z:.
 file_arg() { echo "Z:${1//\//\\}"; }
 port_name() { echo COM12; }
@@ -123,8 +143,16 @@ compare() {
 for log in config firmware; do
     compare "the simulator's log ($log)" "$work/linux-$log.log" "$work/windows-$log.log"
 done
+tail -c +19 "$work/image.qfw" >"$work/image.bin"
+for who in linux windows; do
+    if cmp "$work/image.bin" "$work/$who-image.bin"; then
+        echo "same:     the firmware image sent and the one received from $who"
+    else
+        failures=$((failures + 1))
+    fi
+done
 for f in read-serial.json read-snmp.json read-back.json status read-serial.err write-serial.err \
-         read-snmp.err write-snmp.err firmware.err; do
+         read-snmp.err write-snmp.err firmware.err stop-status stop-message; do
     compare "$f" "$work/linux/$f" "$work/windows/$f"
 done
 # The same and right: the writes reached the converter, and the download succeeded.
@@ -132,6 +160,8 @@ grep -q '"remotePort": "4321"' "$work/windows/read-back.json" ||
     { echo "the write over the COM port and SNMP did not take" >&2; failures=$((failures + 1)); }
 grep -q 'firmware: 3000/3000 bytes (100%)' "$work/windows/firmware.err" ||
     { echo "the firmware download did not finish" >&2; failures=$((failures + 1)); }
+[ "$(cat "$work/windows/stop-status")" = 130 ] ||
+    { echo "Ctrl-C did not stop the download with 130" >&2; failures=$((failures + 1)); }
 [ "$(cat "$work/windows/status")" = 0 ] ||
     { echo "an operation failed:" >&2; cat "$work/windows"/*.err >&2; failures=$((failures + 1)); }
 echo "wine e2e: Linux client ${linux_time} s, Windows client under Wine ${windows_time} s;" \
