@@ -74,12 +74,12 @@ session() {
     # The file to write: what was read, with other values, so that registers change.
     sed -e 's/"remotePort": "[0-9]*"/"remotePort": "4321"/' \
         -e 's/"localPort": "[0-9]*"/"localPort": "1234"/' "$out/read-serial.json" | tr -d '\r' \
-        >"$work/$name-write.json"
-    client --lang en --port "$port" write "$(file_arg "$work/$name-write.json")" \
+        >"$work/$name-beállítás.json"
+    client --lang en --port "$port" write "$(file_arg "$work/$name-beállítás.json")" \
         2>"$out/write-serial.err" || status=$?
     client --lang en --host "$agent" --community kelvin read >"$out/read-snmp.json" \
         2>"$out/read-snmp.err" || status=$?
-    client --lang en --host "$agent" --community kelvin write "$(file_arg "$work/$name-write.json")" \
+    client --lang en --host "$agent" --community kelvin write "$(file_arg "$work/$name-beállítás.json")" \
         2>"$out/write-snmp.err" || status=$?
     client --lang en --host "$agent" --community kelvin read --output "$(file_arg "$out/read-back.json")" \
         2>"$out/read-back.err" || status=$?
