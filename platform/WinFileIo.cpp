@@ -8,8 +8,8 @@
 #include <sddl.h>
 
 #include <atomic>
-#include <vector>
 #include <cstdio>
+#include <vector>
 
 namespace varnadex {
 namespace {
@@ -91,7 +91,8 @@ std::wstring currentUserSid() {
     DWORD size = 0;
     ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    if (size == 0 || !::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    if (size == 0 || !::GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        return {};
     wchar_t* text = nullptr;
     if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
         return {};
@@ -167,7 +168,8 @@ FileRead readInputFile(const std::string& path, std::size_t limit) {
     if (::GetFileType(h.get()) != FILE_TYPE_DISK) return {std::nullopt, "not a regular file"};
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(h.get(), &size)) return {std::nullopt, reason(::GetLastError())};
-    if (static_cast<unsigned long long>(size.QuadPart) > limit) return {std::nullopt, tooLarge(limit)};
+    if (static_cast<unsigned long long>(size.QuadPart) > limit)
+        return {std::nullopt, tooLarge(limit)};
     return readAll(h.get(), limit); // the limit holds even for a file that grows meanwhile
 }
 
@@ -184,8 +186,9 @@ std::optional<std::string> writeOutputFile(const std::string& path, std::string_
         if (::GetFileType(existing.get()) != FILE_TYPE_DISK) {
             // The console, NUL, a pipe: the user means its stream, not a file in its place.
             existing.reset();
-            Handle stream(::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr));
+            Handle stream(::CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
             if (!stream.valid()) return reason(::GetLastError());
             if (!writeAll(stream.get(), content)) return reason(::GetLastError());
             return std::nullopt;

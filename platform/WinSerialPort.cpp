@@ -143,7 +143,8 @@ bool WinSerialPort::write(std::span<const std::uint8_t> bytes) {
     while (done < bytes.size()) {
         DWORD written = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 65536));
-        if (!::WriteFile(native(handle_), bytes.data() + done, want, &written, nullptr)) return false;
+        if (!::WriteFile(native(handle_), bytes.data() + done, want, &written, nullptr))
+            return false;
         // The write time-out ran out with bytes still unsent.
         if (written == 0) return false;
         done += written;

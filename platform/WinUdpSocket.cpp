@@ -99,7 +99,8 @@ ReceiveResult WinUdpSocket::receive(std::span<std::uint8_t> buffer, Millis timeo
         return {::WSAGetLastError() == WSAEINTR ? Status::Nothing : Status::Failed, 0};
     if (ready == 0) return {Status::Nothing, 0};
     whole_.resize(kLargestDatagram);
-    const int got = ::recv(s, reinterpret_cast<char*>(whole_.data()), static_cast<int>(whole_.size()), 0);
+    const int got =
+        ::recv(s, reinterpret_cast<char*>(whole_.data()), static_cast<int>(whole_.size()), 0);
     if (got == SOCKET_ERROR)
         return {transient(::WSAGetLastError()) ? Status::Nothing : Status::Failed, 0};
     const auto size = static_cast<std::size_t>(got);

@@ -19,10 +19,14 @@ namespace {
 
 TEST(WindowsDevicePath, ComTenAndAboveGoThroughTheDeviceNamespace) {
     const std::pair<const char*, const char*> cases[] = {
-        {"COM1", "COM1"},          {"com9", "com9"},
-        {"COM10", "\\\\.\\COM10"}, {"com255", "\\\\.\\com255"},
-        {"\\\\.\\COM3", "\\\\.\\COM3"}, {"COMX", "COMX"},
-        {"COM1x", "COM1x"},        {"", ""},
+        {"COM1", "COM1"},
+        {"com9", "com9"},
+        {"COM10", "\\\\.\\COM10"},
+        {"com255", "\\\\.\\com255"},
+        {"\\\\.\\COM3", "\\\\.\\COM3"},
+        {"COMX", "COMX"},
+        {"COM1x", "COM1x"},
+        {"", ""},
     };
     for (const auto& [name, path] : cases)
         EXPECT_EQ(windowsDevicePath(name), path) << name;
@@ -53,7 +57,8 @@ public:
         ::getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len);
         port_ = ntohs(a.sin_port);
         DWORD wait = 2000;
-        ::setsockopt(s_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+        ::setsockopt(s_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait),
+                     sizeof wait);
     }
     ~Peer() {
         ::closesocket(s_);
@@ -67,8 +72,8 @@ public:
         int len = sizeof from;
         const int got = ::recvfrom(s_, in, sizeof in, 0, reinterpret_cast<sockaddr*>(&from), &len);
         if (got >= 0)
-            ::sendto(s_, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()),
-                     0, reinterpret_cast<sockaddr*>(&from), len);
+            ::sendto(s_, reinterpret_cast<const char*>(reply.data()),
+                     static_cast<int>(reply.size()), 0, reinterpret_cast<sockaddr*>(&from), len);
         return got;
     }
 
@@ -86,7 +91,8 @@ TEST(WinUdpSocket, TakesTheAgentsDatagramAndTellsItsTrueSize) {
     ASSERT_TRUE(socket.send(request));
 
     std::vector<std::uint8_t> oversized(120);
-    for (std::size_t i = 0; i < oversized.size(); ++i) oversized[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < oversized.size(); ++i)
+        oversized[i] = static_cast<std::uint8_t>(i);
     ASSERT_EQ(agent.answer(oversized), 3);
     std::array<std::uint8_t, 100> buffer{};
     const ReceiveResult r = socket.receive(buffer, Millis(2000));

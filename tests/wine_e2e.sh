@@ -102,7 +102,7 @@ session() {
         2>"$out/stop.err" &
     local pid=$!
     sleep 4
-    kill -INT "$pid"
+    kill -INT "$pid" 2>/dev/null || true
     local stopped=0
     wait "$pid" || stopped=$?
     echo "$stopped" >"$out/stop-status"
