@@ -1,6 +1,7 @@
 // The Win32 layer's own promises: COM port names, and a connected Winsock UDP socket that
 // behaves as the SNMP transactions rely on. Loopback only.
 
+#include "platform/FileIo.h"
 #include "platform/WinSerialPort.h"
 #include "platform/WinUdpSocket.h"
 
@@ -9,7 +10,12 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <aclapi.h>
+#include <windows.h>
+
+#include <algorithm>
 #include <array>
+#include <filesystem>
 #include <vector>
 
 using namespace varnadex;
@@ -145,6 +151,70 @@ TEST(WinUdpSocket, AClosedSocketFailsAndAnEmptyHostIsRefused) {
     EXPECT_FALSE(socket.send(buffer));
     ASSERT_TRUE(socket.create());
     EXPECT_FALSE(socket.connect("", 161));
+}
+
+// The access list a file ended with: its entries' SIDs.
+std::vector<std::vector<std::uint8_t>> accessList(const std::filesystem::path& file) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    std::vector<std::vector<std::uint8_t>> sids;
+    if (::GetNamedSecurityInfoW(file.wstring().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
+        return sids;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace))) continue;
+        auto* sid = reinterpret_cast<std::uint8_t*>(&ace->SidStart);
+        sids.emplace_back(sid, sid + ::GetLengthSid(sid));
+    }
+    ::LocalFree(sd);
+    return sids;
+}
+
+std::vector<std::uint8_t> currentUser() {
+    HANDLE token = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    std::vector<std::uint8_t> buffer(512);
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()),
+                          &size);
+    ::CloseHandle(token);
+    auto* sid = static_cast<std::uint8_t*>(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+    return {sid, sid + ::GetLengthSid(sid)};
+}
+
+// It may hold a community string: a new file is its owner's alone, and a replaced one keeps
+// whatever access its owner gave it.
+TEST(WinFileIo, ANewFileIsTheUsersAloneAndAReplacedOneKeepsItsAccess) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "varnadex-winfileio";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path file = dir / "conf.json";
+    ASSERT_EQ(writeOutputFile(file.string(), "{}"), std::nullopt);
+    // LocalSystem (S-1-5-18), which may read any file anyway, is allowed beside the user:
+    // Wine names it in every list it reports.
+    const std::vector<std::uint8_t> system{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+    const auto entries = accessList(file);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), currentUser()), 1);
+    for (const auto& sid : entries)
+        EXPECT_TRUE(sid == currentUser() || sid == system) << "another's entry";
+
+    // Everyone may read it now; a new configuration written over it leaves that so.
+    EXPLICIT_ACCESS_W everyone{};
+    wchar_t world[] = L"EVERYONE";
+    ::BuildExplicitAccessWithNameW(&everyone, world, GENERIC_READ, GRANT_ACCESS, NO_INHERITANCE);
+    PACL widened = nullptr;
+    ASSERT_EQ(::SetEntriesInAclW(1, &everyone, nullptr, &widened), ERROR_SUCCESS);
+    std::wstring name = file.wstring();
+    ASSERT_EQ(::SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, widened, nullptr),
+              ERROR_SUCCESS);
+    ::LocalFree(widened);
+    const auto before = accessList(file);
+    ASSERT_EQ(writeOutputFile(file.string(), "{\"a\": 1}"), std::nullopt);
+    EXPECT_EQ(accessList(file), before);
+    fs::remove_all(dir);
 }
 
 } // namespace
