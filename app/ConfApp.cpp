@@ -5,6 +5,18 @@
 
 namespace varnadex {
 
+namespace {
+
+// Windows writes the program's path with backslashes (forward ones are accepted as well);
+// elsewhere a backslash is an ordinary character of a file name.
+#ifdef _WIN32
+constexpr const char* kPathSeparators = "/\\";
+#else
+constexpr const char* kPathSeparators = "/";
+#endif
+
+} // namespace
+
 std::optional<std::string> systemEnvironment(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     if (!value) return std::nullopt;
@@ -42,7 +54,7 @@ std::vector<std::string> settingsFileCandidates(const std::string& programDirect
 }
 
 void CConfApp::loadLanguage(const std::string& programPath) {
-    auto slash = programPath.find_last_of('/');
+    auto slash = programPath.find_last_of(kPathSeparators);
     programDirectory = slash == std::string::npos ? std::string() : programPath.substr(0, slash);
     const auto candidates = settingsFileCandidates(programDirectory, environment);
     std::string chosen = candidates.front();
@@ -75,7 +87,7 @@ bool commandLineEnablesMac(const std::string& commandLine) {
 }
 
 std::string applicationName(const std::string& programPath) {
-    auto slash = programPath.find_last_of('/');
+    auto slash = programPath.find_last_of(kPathSeparators);
     std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
     auto dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.resize(dot);

@@ -1,7 +1,7 @@
 #include "cli/ScanCommand.h"
 
 #include "config/CodePage.h"
-#include "platform/PosixProbeSocket.h"
+#include "platform/SystemProbeSocket.h"
 #include "snmp/Scanner.h"
 
 #include <algorithm>
@@ -56,7 +56,7 @@ std::string textRow(const ScanFinding& f, std::uint16_t port) {
 } // namespace
 
 int runScan(const ScanRequest& request, CliEnvironment& env) {
-    PosixProbeSocket socket;
+    SystemProbeSocket socket;
     return runScan(request, env, socket, systemTargetSources());
 }
 

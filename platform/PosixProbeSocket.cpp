@@ -20,7 +20,6 @@ namespace {
 // Room for answers that arrive faster than a busy scan takes them; the kernel caps it at
 // net.core.rmem_max. The error queue shares it, so refusals are not lost to a full queue.
 constexpr int kReceiveBuffer = 4 << 20;
-constexpr std::size_t kTargetFileLimit = 4 << 20;
 
 // Errors of an unconnected socket that only echo an ICMP notice for one destination, or say
 // "nothing yet"; the socket itself is fine.
@@ -133,31 +132,5 @@ ProbeEvent PosixProbeSocket::receiveFrom(std::span<std::uint8_t> buffer, Millis 
     return {Kind::Nothing};
 }
 
-TargetSources systemTargetSources() {
-    TargetSources sources;
-    sources.resolve = [](const std::string& name) {
-        std::vector<Ipv4Address> found;
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_DGRAM;
-        addrinfo* list = nullptr;
-        if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || !list) return found;
-        for (addrinfo* a = list; a; a = a->ai_next) {
-            if (a->ai_family != AF_INET || a->ai_addrlen < sizeof(sockaddr_in)) continue;
-            sockaddr_in address{};
-            std::memcpy(&address, a->ai_addr, sizeof address);
-            const Ipv4Address value = ntohl(address.sin_addr.s_addr);
-            if (std::find(found.begin(), found.end(), value) == found.end()) found.push_back(value);
-        }
-        ::freeaddrinfo(list);
-        return found;
-    };
-    sources.readFile = [](const std::string& path, std::string& error) {
-        FileRead read = readInputFile(path, kTargetFileLimit);
-        if (!read.content) error = read.error;
-        return read.content;
-    };
-    return sources;
-}
 
 } // namespace varnadex

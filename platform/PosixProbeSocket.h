@@ -23,7 +23,4 @@ private:
     int fd_ = -1;
 };
 
-// Host names through the system's resolver (IPv4 only) and files through readInputFile.
-TargetSources systemTargetSources();
-
 } // namespace varnadex

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# package.sh [CMAKE_ARGS...] : builds the programs for release and packs them into
+# package.sh [windows | CMAKE_ARGS...] : builds the programs for release and packs them into
 # varnadex_VERSION-RELEASE_ARCH.deb at the top of the repository, with CPack's DEB generator.
 # BUILD_DIR picks the build directory (default build-release/); extra arguments go to cmake.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# package.sh windows: varnadex-cli-VERSION-win64.zip instead.
+[ "${1:-}" = windows ] && exec scripts/package-windows.sh
 build=${BUILD_DIR:-build-release}
 
 # Debian's hardening flags without its optimisation, debug and -Werror choices: Release

@@ -49,6 +49,7 @@ const char kUsage[] =
     "                         boot-image-size=N (judge the image after N bytes, not after\n"
     "                         1.5 s of quiet)\n"
     "  --log FILE             write one line per frame or request to FILE ('-': stdout)\n"
+    "  --image FILE           on the way out, write the firmware image the loader received\n"
     "  --snmp ADDR:PORT       where the SNMP agent listens (port 0: any free port)\n"
     "  --snmp-community TEXT  the community the SNMP agent accepts\n"
     "  --agents N             N SNMP agents (1-1024) on consecutive addresses from the --snmp\n"
@@ -64,6 +65,7 @@ constexpr int kMaxAgents = 1024;
 struct Options {
     std::string link;
     std::string logFile;
+    std::string imageFile;
     SerialFaults serialFaults;
     BootFaults bootFaults;
     std::vector<std::string> otherFaults; // not the serial side's: the SNMP agent's
@@ -119,12 +121,14 @@ int parse(int argc, char** argv, Options& o) {
         } else if (arg == "--no-snmp") {
             o.snmp = false;
         } else if (arg == "--link" || arg == "--log" || arg == "--fault" || arg == "--snmp" ||
-                   arg == "--snmp-community") {
+                   arg == "--snmp-community" || arg == "--image") {
             if (!needValue()) return fail(arg + " needs a value");
             if (arg == "--link") {
                 o.link = value;
             } else if (arg == "--log") {
                 o.logFile = value;
+            } else if (arg == "--image") {
+                o.imageFile = value;
             } else if (arg == "--snmp-community") {
                 o.snmpCommunity = value;
             } else if (arg == "--snmp") {
@@ -240,5 +244,16 @@ int main(int argc, char** argv) {
     fleet.stop();
     serial.stop();
     if (logStream) std::fclose(logStream);
+    if (!options.imageFile.empty()) {
+        // The bytes themselves, for a script to compare with what was meant to be sent.
+        const auto image = serial.receivedImage();
+        std::FILE* out = std::fopen(options.imageFile.c_str(), "wb");
+        if (!out || std::fwrite(image.data(), 1, image.size(), out) != image.size() ||
+            std::fclose(out) != 0) {
+            std::fprintf(stderr, "varnadex-sim: cannot write the image file %s\n",
+                         options.imageFile.c_str());
+            return 1;
+        }
+    }
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "ui/FindConvertersDlg.h"
 
 #include "config/CodePage.h"
-#include "platform/PosixProbeSocket.h"
+#include "platform/SystemProbeSocket.h"
 #include "platform/SystemClock.h"
 #include "snmp/SnmpSocket.h"
 
@@ -143,7 +143,7 @@ void CFindConvertersDlg::OnSearch() {
     settings.community = community_;
     worker_ = std::thread([this, settings, addresses = list.addresses] {
         const auto started = std::chrono::steady_clock::now();
-        PosixProbeSocket socket;
+        SystemProbeSocket socket;
         SystemClock clock;
         ScanEnd end = ScanEnd::SocketFailed;
         if (socket.open()) {

@@ -15,8 +15,9 @@ namespace {
 class ScratchFile {
 public:
     ScratchFile()
-        : path_(std::filesystem::temp_directory_path() /
-                ("varnadex-profile-fuzz-" + std::to_string(::getpid()) + ".ini")) {}
+        : path_((std::filesystem::temp_directory_path() /
+                 ("varnadex-profile-fuzz-" + std::to_string(::getpid()) + ".ini"))
+                    .string()) {}
     ~ScratchFile() {
         std::error_code ec;
         std::filesystem::remove(path_, ec);
