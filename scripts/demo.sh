@@ -33,4 +33,19 @@ else
     build/cli/varnadex-cli --lang en --port "$pty" read --format text
     echo "== over SNMP"
     build/cli/varnadex-cli --lang en --host "$agent" read --format text
+
+    # A small simulated site on loopback: find its converters, then back them all up.
+    fleetout=$(mktemp)
+    build/sim/varnadex-sim --snmp 127.1.0.1:16161 --agents 8 >"$fleetout" 2>&1 &
+    fleet=$!
+    trap 'kill $sim $fleet 2>/dev/null; wait $sim $fleet 2>/dev/null; rm -f "$simout" "$fleetout"' EXIT
+    for _ in $(seq 50); do grep -q '^snmp ' "$fleetout" && break; sleep 0.1; done
+    echo "== scan of a simulated site (127.1.0.0/28)"
+    build/cli/varnadex-cli scan 127.1.0.0/28 --snmp-port 16161 --format text
+    echo "== backup of every converter found"
+    hosts=$(mktemp)
+    { echo host; build/cli/varnadex-cli scan 127.1.0.0/28 --snmp-port 16161 |
+        sed -n 's/.*"host": *"\([0-9.]*\)", *"port": *\([0-9]*\).*/\1:\2/p'; } >"$hosts"
+    build/cli/varnadex-cli --hosts "$hosts" read | cut -c1-100
+    rm -f "$hosts"
 fi

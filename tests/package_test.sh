@@ -118,10 +118,12 @@ complete_words() { # the candidates bash offers for the words given, the last be
         printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' \
         _ "$root/usr/share/bash-completion/completions/varnadex-cli" "$@"
 }
-expect "complete a command" "$(complete_words --port COM1 '')" "firmware read reset write "
+expect "complete a command" "$(complete_words --port COM1 '')" \
+    "apply diff firmware read reset scan set write "
 expect "complete an option" "$(complete_words --l)" "--lang "
 expect "complete --lang" "$(complete_words --lang '')" "en hu "
-expect "complete after read" "$(complete_words --host h read --)" "--format --output "
+expect "complete after read" "$(complete_words --host h read --o)" "--output "
+expect "complete after scan" "$(complete_words scan 127.0.0.1 --a)" "--all "
 expect "complete --format" "$(complete_words --port COM1 read --format '')" "json text "
 mkdir -p "$work/files/d"
 touch "$work/files/a.json" "$work/files/b.qfw" "$work/files/c.txt"
