@@ -2,12 +2,15 @@
 //   varnadex-shots OUTPUT_DIRECTORY
 // writes main-en.png, main-hu.png, menu-en.png, menu-hu.png (the window with its File menu
 // open), about.png and <dialog>-en.png, <dialog>-hu.png for the four settings dialogs (serial,
-// advanced, network, remote). The menu is a window of its own, so its picture is taken from
+// advanced, network, remote), and find-en.png, find-hu.png (Find Converters after a search of
+// a small simulated site on loopback). The menu is a window of its own, so its picture is taken from
 // the screen: run it on an X display (scripts/pictures.sh uses Xvfb).
 #include "app/ConfApp.h"
 #include "app/Operations.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"
+#include "ui/FindConvertersDlg.h"
+#include "sim/SnmpFleet.h"
 #include "ui/MainWindowTemplate.h"
 #include "ui/QtMessageSink.h"
 #include "ui/SettingsDialogs.h"
@@ -16,7 +19,10 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QTreeWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -51,6 +57,21 @@ bool saveWithMenu(QWidget& w, const QString& path) {
     menu->hide();
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     return ok;
+}
+
+// Find Converters after searching a few simulated converters on loopback.
+bool saveFinder(CConfApp& app, const std::string& host, const QString& path) {
+    ui::CFindConvertersDlg finder(app, host, "kelvin");
+    finder.controls().get<QLineEdit>(ui::CFindConvertersDlg::kRangeEdit)->setText("127.6.0.0/29");
+    finder.show();
+    finder.OnSearch();
+    if (!QTest::qWaitFor([&] { return !finder.searching(); }, 10000)) return false;
+    auto* list = finder.controls().get<QTreeWidget>(ui::CFindConvertersDlg::kResults);
+    list->sortItems(0, Qt::AscendingOrder);
+    for (int c = 0; c < list->columnCount(); ++c)
+        list->resizeColumnToContents(c);
+    list->setCurrentItem(list->topLevelItem(1));
+    return save(finder, path);
 }
 
 } // namespace
@@ -94,6 +115,17 @@ int main(int argc, char** argv) {
                 continue;
             }
             ok = save(*dialog, out.filePath(QStringLiteral("%1-%2.png").arg(d.name, suffix))) && ok;
+        }
+        sim::SimLog log;
+        sim::SnmpFleet fleet(log);
+        if (fleet.start(*parseIpv4Address("127.6.0.1"), 0, 5)) {
+            ok = saveFinder(app, "127.6.0.1:" + std::to_string(fleet.port()),
+                            out.filePath(QStringLiteral("find-%1.png").arg(suffix))) &&
+                 ok;
+            fleet.stop();
+        } else {
+            std::printf("no simulated site for the search\n");
+            ok = false;
         }
     }
     ui::CAboutDlg about;
