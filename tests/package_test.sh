@@ -93,7 +93,7 @@ home="$work/home"
 mkdir -p "$home/cfg/varnadex"
 cli_message() {
     HOME=$home XDG_CONFIG_HOME=$home/cfg XDG_CONFIG_DIRS=$work/none \
-        "$bin/varnadex-cli" --port "$work/no-such-port" read 2>&1 >/dev/null || true
+        "$bin/varnadex-cli" --port "$work/no-such-port" read 2>&1 >/dev/null | head -n 1 || true
 }
 expect "message without a settings file" "$(cli_message)" "Nem tudom megnyitni a soros portot!"
 printf '[General]\nLanguage=1\n' >"$home/cfg/varnadex/varnadex.ini"
