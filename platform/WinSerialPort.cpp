@@ -58,18 +58,35 @@ std::string windowsDevicePath(const std::string& comPort) {
 
 bool WinSerialPort::open(const std::string& name, int speed) {
     close();
+    lastOpenError_ = {PortFailure::Other, windowsDevicePath(name), {}};
     if (!isSpeed(speed) || name.empty()) return false;
     const std::wstring path = widen(windowsDevicePath(name));
     // Share mode 0: the port is this program's alone while it is open.
     const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    auto fail = [h] {
+    if (h == INVALID_HANDLE_VALUE) {
+        // A COM port another program holds answers "access denied".
+        switch (::GetLastError()) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+            lastOpenError_.reason = PortFailure::InUse;
+            break;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            lastOpenError_.reason = PortFailure::NoDevice;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    auto fail = [this, h](PortFailure reason = PortFailure::BadSettings) {
         ::CloseHandle(h);
+        lastOpenError_.reason = reason;
         return false;
     };
     // A file or a pipe opened by this name is no COM port.
-    if (::GetFileType(h) != FILE_TYPE_CHAR) return fail();
+    if (::GetFileType(h) != FILE_TYPE_CHAR) return fail(PortFailure::NotATerminal);
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
@@ -109,6 +126,7 @@ bool WinSerialPort::open(const std::string& name, int speed) {
 
     handle_ = h;
     readTimeout_ = timeouts.ReadTotalTimeoutConstant;
+    lastOpenError_ = {};
     return true;
 }
 

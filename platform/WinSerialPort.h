@@ -23,6 +23,7 @@ public:
 
     bool open(const std::string& name, int speed) override;
     void close() override;
+    PortOpenError lastOpenError() const override { return lastOpenError_; }
     bool isOpen() const override { return handle_ != nullptr; }
     bool write(std::span<const std::uint8_t> bytes) override;
     int read(std::span<std::uint8_t> buffer, Micros timeout) override;
@@ -33,6 +34,7 @@ private:
     bool setReadTimeout(std::uint32_t milliseconds);
 
     void* handle_ = nullptr; // a HANDLE; null while closed
+    PortOpenError lastOpenError_;
     std::uint32_t readTimeout_ = 0;
 };
 
