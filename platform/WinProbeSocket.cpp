@@ -58,16 +58,17 @@ ProbeEvent WinProbeSocket::receiveFrom(std::span<std::uint8_t> buffer, Millis ti
     whole_.resize(kLargestDatagram);
     sockaddr_in from{};
     int fromLength = sizeof from;
-    const int got = ::recvfrom(s, reinterpret_cast<char*>(whole_.data()),
-                               static_cast<int>(whole_.size()), 0,
-                               reinterpret_cast<sockaddr*>(&from), &fromLength);
+    const int got =
+        ::recvfrom(s, reinterpret_cast<char*>(whole_.data()), static_cast<int>(whole_.size()), 0,
+                   reinterpret_cast<sockaddr*>(&from), &fromLength);
     ProbeEvent event;
     event.from = ntohl(from.sin_addr.s_addr);
     event.port = ntohs(from.sin_port);
     if (got == SOCKET_ERROR) {
         const int error = ::WSAGetLastError();
         // Without the destination the notice cannot be told apart: it is no answer, then.
-        if (error == WSAECONNRESET && event.from != 0) event.kind = Kind::Refused;
+        if (error == WSAECONNRESET && event.from != 0)
+            event.kind = Kind::Refused;
         else if (error == WSAECONNRESET || error == WSAEWOULDBLOCK || error == WSAEINTR)
             event.kind = Kind::Nothing;
         else

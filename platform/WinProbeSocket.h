@@ -23,7 +23,7 @@ public:
 
 private:
     std::uintptr_t socket_ = ~std::uintptr_t{0}; // a SOCKET; INVALID_SOCKET while closed
-    std::vector<std::uint8_t> whole_;           // a datagram received whole, for its true size
+    std::vector<std::uint8_t> whole_;            // a datagram received whole, for its true size
 };
 
 } // namespace varnadex

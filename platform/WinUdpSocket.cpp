@@ -1,5 +1,7 @@
 #include "platform/WinUdpSocket.h"
 
+#include "platform/Resolve.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -71,24 +73,18 @@ bool WinUdpSocket::create() {
 
 bool WinUdpSocket::connect(const std::string& host, std::uint16_t port) {
     if (native(socket_) == INVALID_SOCKET || host.empty()) return false;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
-    bool connected = false;
-    for (addrinfo* a = found; a && !connected; a = a->ai_next) {
-        if (a->ai_family != AF_INET || a->ai_addrlen < sizeof(sockaddr_in)) continue;
+    for (const Ipv4Address to : resolveIpv4(host)) {
         sockaddr_in address{};
-        std::memcpy(&address, a->ai_addr, sizeof address);
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(to);
         address.sin_port = htons(port);
         // No bind first: connect binds and filters in one step, so no datagram from another
         // sender can slip in between.
-        connected = ::connect(native(socket_), reinterpret_cast<const sockaddr*>(&address),
-                              sizeof address) == 0;
+        if (::connect(native(socket_), reinterpret_cast<const sockaddr*>(&address),
+                      sizeof address) == 0)
+            return true;
     }
-    ::freeaddrinfo(found);
-    return connected;
+    return false;
 }
 
 void WinUdpSocket::close() {
