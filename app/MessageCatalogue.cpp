@@ -1,5 +1,7 @@
 #include "app/MessageCatalogue.h"
 
+#include "app/Utf8.h"
+
 namespace varnadex {
 namespace {
 
@@ -106,37 +108,8 @@ constexpr ExtraText kExtra[] = {
     {"Opened \"%1\", with these notes:\n%2", "Megnyitva: \"%1\". Megjegyzések:\n%2", true},
     {"Cannot write \"%1\": %2", "Nem tudom kiírni: \"%1\": %2", true},
     {"Read back after the write, the converter does not hold what was written in: %2.",
-     "A beírás utáni visszaolvasáskor a konverter nem azt tartalmazta, amit beírtunk: %2.",
-     true},
+     "A beírás utáni visszaolvasáskor a konverter nem azt tartalmazta, amit beírtunk: %2.", true},
 };
-
-// The length of the UTF-8 character that starts `text`, or 0 when its first byte does not
-// start a well-formed one (a stray continuation byte, an overlong form, a surrogate, a cut-off
-// sequence).
-std::size_t utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    return length;
-}
 
 void appendHexEscape(std::string& out, unsigned char byte) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -201,14 +174,16 @@ std::string echoedValue(std::string_view value) {
     std::size_t i = 0;
     for (; i < value.size() && chars < kEchoedChars; ++chars) {
         const auto c = static_cast<unsigned char>(value[i]);
-        const std::size_t length = utf8Length(value.substr(i));
-        if (length == 0) {
+        std::size_t next = i;
+        const auto codePoint = nextCodePoint(value, next);
+        const std::size_t length = next - i;
+        if (!codePoint) {
             appendHexEscape(out, c);
             i += 1;
         } else if (c < 0x20 || c == 0x7F) {
             appendEscapedControl(out, c);
             i += 1;
-        } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(value[i + 1]) < 0xA0) {
+        } else if (*codePoint >= 0x80 && *codePoint < 0xA0) {
             // U+0080..U+009F: the C1 controls, CSI among them, which terminals obey as well.
             appendHexEscape(out, c);
             appendHexEscape(out, static_cast<unsigned char>(value[i + 1]));

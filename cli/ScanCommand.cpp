@@ -1,7 +1,7 @@
 #include "cli/ScanCommand.h"
 
 #include "config/CodePage.h"
-#include "platform/SystemProbeSocket.h"
+#include "platform/SystemDevices.h"
 #include "snmp/Scanner.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/FileIo.h"
 #include "platform/Resolve.h"
-#include "platform/SystemProbeSocket.h"
+#include "platform/SystemDevices.h"
 
 #include <algorithm>
 #include <cstring>

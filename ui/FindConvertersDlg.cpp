@@ -1,7 +1,7 @@
 #include "ui/FindConvertersDlg.h"
 
 #include "config/CodePage.h"
-#include "platform/SystemProbeSocket.h"
+#include "platform/SystemDevices.h"
 #include "platform/SystemClock.h"
 #include "snmp/SnmpSocket.h"
 
