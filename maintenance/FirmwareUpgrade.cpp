@@ -137,8 +137,13 @@ bool FirmwareUpgrade::Tick() {
         const std::uint64_t position = file_.position();
         progressValue_ = progressUnits(position);
         // The verdict can only follow the last byte. Whatever waits before it (a checkpoint's
-        // late answer, the rest of an answer to 'V') must not pass for it.
-        if (position >= file_.length()) link_.discardInput();
+        // late answer, the rest of an answer to 'V') must not pass for it. The slice is still
+        // on its way down the line when the writes return, and the converter may answer
+        // anything it has seen until the line has carried it: the line is let drain first.
+        if (position >= file_.length()) {
+            link_.drainOutput();
+            link_.discardInput();
+        }
         if (!link_.writeRaw(std::span(&byte, 1))) return fail(Msg::CouldntSend);
         ++imageBytesSent_;
         if (position % kCheckpointEvery == kCheckpointAt && checkpointSaysError())

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <optional>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -157,6 +158,9 @@ bool PosixSerialPort::open(const std::string& name, int speed) {
     ::ioctl(fd, TIOCEXCL);
 
     fd_ = fd;
+    // Ten bits a character: a start bit, eight data bits and a stop bit.
+    charTime_ = Micros(10'000'000 / speed);
+    lineFreeAt_ = Clock::now();
     return true;
 }
 
@@ -177,6 +181,7 @@ bool PosixSerialPort::write(std::span<const std::uint8_t> bytes) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            lineFreeAt_ = std::max(Clock::now(), lineFreeAt_) + charTime_ * n;
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -206,13 +211,17 @@ void PosixSerialPort::discardInput() {
 }
 
 // tcdrain() would do, but it waits without bound on a port whose far end has stopped
-// taking data; the output queue is watched against a deadline instead.
+// taking data; the output queue is watched against a deadline instead. A queue that reads
+// empty is not enough: a USB adapter holds bytes in a FIFO of its own, and a pseudo-terminal
+// never counts any, while the line still needs a character time for each byte written. So the
+// wait also lasts until the line would have carried every byte at the port's speed.
 void PosixSerialPort::drainOutput(Micros limit) {
     if (fd_ < 0) return;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto deadline = Clock::now() + limit;
+    const auto wire = std::min(lineFreeAt_, deadline);
+    if (wire > Clock::now()) std::this_thread::sleep_until(wire);
     int queued = 0;
-    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline) {
         // A character takes 1.04 ms at 9600 b/s.
         ::usleep(2000);
     }

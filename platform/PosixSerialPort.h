@@ -2,6 +2,7 @@
 
 #include "serial/SerialPort.h"
 
+#include <chrono>
 #include <string>
 
 namespace varnadex {
@@ -37,6 +38,9 @@ private:
 
     int fd_ = -1;
     PortOpenError lastOpenError_;
+    // When the line will have carried every byte written so far.
+    std::chrono::steady_clock::time_point lineFreeAt_{};
+    Micros charTime_{1042};
 };
 
 } // namespace varnadex

@@ -70,6 +70,10 @@ void CSerialLink::discardInput() {
     if (port_.isOpen()) port_.discardInput();
 }
 
+void CSerialLink::drainOutput() {
+    if (port_.isOpen()) port_.drainOutput(kDrainOutputLimit);
+}
+
 int CSerialLink::readReply(std::size_t needed, std::size_t limit) {
     // The reply's time-out starts once the converter has everything that was written: after
     // a slice of firmware that is up to a second after the writes returned.

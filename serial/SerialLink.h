@@ -84,6 +84,8 @@ public:
     // was already quiet, -1 when the port is closed.
     int readOn();
     void discardInput();
+    // Waits until what was written has left the port (at most kDrainOutputLimit).
+    void drainOutput();
     std::span<const std::uint8_t> reply() const { return {replyBuffer.data(), replyLength_}; }
 
     // Every read lands here from its first byte; one spare byte lets a reply be ended with a

@@ -98,9 +98,15 @@ TEST(FirmwareOverPty, ImageAndOutcomes) {
         const Bytes image = imageOf(bytes);
         EXPECT_EQ(converter.receivedImage(), Bytes(image.begin(), image.begin() + row.received))
             << name;
-        for (int i = 0; i < 100 && log.lines().back() != row.lastLine; ++i)
-            std::this_thread::sleep_for(5ms); // the simulator logs on its own thread
+        // The simulator logs on its own thread: wait for its last line, as long as it takes.
+        const auto lastLineIs = [&](const std::string& line) {
+            const auto lines = log.lines();
+            return !lines.empty() && lines.back() == line;
+        };
+        for (int i = 0; i < 2000 && !lastLineIs(row.lastLine); ++i)
+            std::this_thread::sleep_for(5ms);
         const auto lines = log.lines();
+        ASSERT_FALSE(lines.empty()) << name;
         EXPECT_EQ(lines.back(), row.lastLine) << name;
         // Only a converter that did not answer 'V' at once is restarted.
         const std::vector<std::string> restart = {"serial unknown 86", "serial leadin",
