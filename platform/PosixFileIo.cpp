@@ -53,6 +53,23 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Where a write to `path` lands: the end of its chain of symbolic links, also when that end
+// does not exist yet (a link made to name a file before its first backup). Nothing, with errno
+// set, when the chain cannot be followed.
+std::optional<std::string> linkTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string to(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), to.data(), to.size());
+        if (n < 0) return std::nullopt;
+        to.resize(static_cast<std::size_t>(n));
+        path = to.starts_with('/') ? to : folderOf(path) + "/" + to;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
 } // namespace
 
 FileRead readInputFile(const std::string& path, std::size_t limit) {
@@ -74,25 +91,54 @@ FileRead readInputFile(const std::string& path, std::size_t limit) {
     return result;
 }
 
-std::optional<std::string> writeOutputFile(const std::string& path, std::string_view content) {
+namespace {
+
+// A FIFO opened for writing once a reader has it open. The wait looks at `stopping` ten times
+// a second: a blocking open would sleep through a Ctrl-C that came just before it.
+int openFifo(const std::string& path, const std::function<bool()>& stopping) {
+    if (!stopping) return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    for (;;) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd >= 0) {
+            // From here on a slow reader holds the writes back, as with any pipe.
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            return fd;
+        }
+        if (errno != ENXIO && errno != EINTR) return -1;
+        if (stopping()) {
+            errno = EINTR;
+            return -1;
+        }
+        ::usleep(100'000);
+    }
+}
+
+} // namespace
+
+std::optional<std::string> writeOutputFile(const std::string& path, std::string_view content,
+                                           const std::function<bool()>& stopping) {
+    // Through a symbolic link the file it names is written, and the link stays; a link whose
+    // file does not exist yet gets it made.
+    const auto followed = linkTarget(path);
+    if (!followed) return reason(errno);
+    std::string target = *followed;
     struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool exists = ::stat(target.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) return reason(errno);
     if (exists && !S_ISREG(st.st_mode)) {
         // A terminal, a pipe, a device: the user means its stream, not a file in its place.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        const int fd = S_ISFIFO(st.st_mode)
+                           ? openFifo(target, stopping)
+                           : ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) return reason(errno);
         const bool ok = writeAll(fd, content);
         const int error = errno;
         ::close(fd);
         return ok ? std::nullopt : std::optional(reason(error));
     }
-
-    // Through a symbolic link the file it names is replaced, and the link stays.
-    std::string target = path;
     if (exists) {
         char resolved[PATH_MAX];
-        if (!::realpath(path.c_str(), resolved)) return reason(errno);
+        if (!::realpath(target.c_str(), resolved)) return reason(errno);
         target = resolved;
     }
     const mode_t mode = exists ? (st.st_mode & 07777) : 0600;

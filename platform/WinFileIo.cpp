@@ -173,7 +173,8 @@ FileRead readInputFile(const std::string& path, std::size_t limit) {
     return readAll(h.get(), limit); // the limit holds even for a file that grows meanwhile
 }
 
-std::optional<std::string> writeOutputFile(const std::string& path, std::string_view content) {
+std::optional<std::string> writeOutputFile(const std::string& path, std::string_view content,
+                                           const std::function<bool()>&) {
     const std::wstring wide = widen(path);
     Handle existing(::CreateFileW(wide.c_str(), READ_CONTROL,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
