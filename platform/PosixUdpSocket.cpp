@@ -26,12 +26,13 @@ bool transient(int error) {
 bool PosixUdpSocket::create() {
     close();
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    lastFailure_ = fd_ < 0 ? std::strerror(errno) : "";
     return fd_ >= 0;
 }
 
 bool PosixUdpSocket::connect(const std::string& host, std::uint16_t port) {
     if (fd_ < 0 || host.empty()) return false;
-    for (const Ipv4Address to : resolveIpv4(host)) {
+    for (const Ipv4Address to : resolve_ ? resolve_(host) : std::vector<Ipv4Address>{}) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(to);

@@ -25,6 +25,8 @@ public:
     virtual ~IDatagramSocket() = default;
     // A fresh socket, closing any earlier one.
     virtual bool create() = 0;
+    // Why the last create() failed, in the system's words (too many open files, ...).
+    virtual std::string lastFailure() const { return {}; }
     // Looks the host up (dotted IPv4 or a name) and connects to it.
     virtual bool connect(const std::string& host, std::uint16_t port) = 0;
     virtual void close() = 0;

@@ -29,8 +29,8 @@ TEST(ResetOverNetwork, AcknowledgedRefusedOrUnreachable) {
     const Row rows[] = {
         {nullptr, "kelvin", true, "Done", 1},
         {nullptr, "public", false, "Communication error! Check target IP and Community string!", 5},
-        {"no-such-host.invalid", "kelvin", false,
-         "Couldn't connect to the remote host (no-such-host.invalid)!", 0},
+        {"no-such-host.test", "kelvin", false,
+         "Couldn't connect to the remote host (no-such-host.test)!", 0},
     };
     for (const auto& row : rows) {
         sim::RegisterMemory memory;

@@ -123,6 +123,20 @@ TEST(SerialLinkRules, TailsNeverBecomeTheNextReply) {
     }
 }
 
+// A USB adapter may hold a write's second byte for up to 16 ms: the rest of a reply split so is
+// read with it, not taken for the start of the next reply.
+TEST(SerialLinkRules, AWritesSplitReplyStaysWhole) {
+    FakeLink f;
+    f.port.replies.push_back({{ms(1), {'O'}}, {ms(11), {'K'}}});
+    f.port.replies.push_back({{ms(1), {'O'}}, {ms(17), {'K'}}});
+    f.port.replies.push_back({{ms(1), {'O', 'K', 0x2A}}});
+    ASSERT_TRUE(f.link.writeRegister(20, 1));
+    ASSERT_TRUE(f.link.writeRegister(21, 2));
+    std::uint8_t value = 0;
+    ASSERT_TRUE(f.link.readRegister(44, value));
+    EXPECT_EQ(value, 0x2A);
+}
+
 TEST(SerialLinkRules, FailedWriteReadsNothing) {
     FakeLink f;
     f.port.writeSucceeds = false;

@@ -120,11 +120,13 @@ TEST(SerialWire, SplitRepliesAndTrailingBytesNeverCorruptTheNextReply) {
         bool writes; // a write's 'O' split from the rest by more than the long quiet time
                      // leaves that rest to refuse the next exchange, so such cases only read
     };
-    // USB adapters hold bytes up to 16 ms: split=10 is such a gap, well inside the long quiet
-    // time even when the simulator's thread wakes late on a busy machine.
-    const Case cases[] = {{{"split=10"}, true},          {{"extra"}, true},
-                          {{"split=10", "extra"}, true}, {{"slow=150", "extra"}, true},
-                          {{"split=150"}, false},        {{"split=150", "extra"}, false}};
+    // Every case holds whatever the machine's load does to the simulator's thread: a late
+    // thread only widens a split. The short splits a USB adapter makes are timed exactly in
+    // serial_link_fake_test.
+    const Case cases[] = {{{"extra"}, true},
+                          {{"slow=150", "extra"}, true},
+                          {{"split=150"}, false},
+                          {{"split=150", "extra"}, false}};
     for (const auto& c : cases) {
         sim::SerialFaults faults;
         std::string label;

@@ -3,6 +3,7 @@
 #include "platform/PosixUdpSocket.h"
 #include "snmp/DatagramSocket.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/TestResolver.h"
 
 #include <algorithm>
 #include <atomic>
@@ -133,7 +134,8 @@ private:
 // still crosses loopback.
 class VirtualTimeUdpSocket : public PosixUdpSocket {
 public:
-    VirtualTimeUdpSocket(FakeClock& clock, Millis realCap) : clock_(clock), realCap_(realCap) {}
+    VirtualTimeUdpSocket(FakeClock& clock, Millis realCap)
+        : PosixUdpSocket(loopbackResolver), clock_(clock), realCap_(realCap) {}
     ReceiveResult receive(std::span<std::uint8_t> buffer, Millis timeout) override {
         const auto got = PosixUdpSocket::receive(buffer, realCap_);
         if (got.status == ReceiveResult::Status::Nothing) clock_.advance(timeout);

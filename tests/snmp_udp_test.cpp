@@ -145,10 +145,10 @@ TEST_F(SnmpUdpTest, OpeningFailuresSendNothing) {
     startAgent();
     snmp->CloseConnection();
     sink.entries.clear();
-    EXPECT_FALSE(snmp->OpenConnection("no-such-host.invalid", "kelvin", sink));
+    EXPECT_FALSE(snmp->OpenConnection("no-such-host.test", "kelvin", sink));
     EXPECT_FALSE(snmp->OpenConnection("127.0.0.1:99999", "kelvin", sink));
     EXPECT_EQ(sink.texts(), (std::vector<std::string>{
-                                "Couldn't connect to the remote host (no-such-host.invalid)!",
+                                "Couldn't connect to the remote host (no-such-host.test)!",
                                 catalogue.extra(ExtraMsg::BadHostPort, "127.0.0.1:99999")}));
     EXPECT_EQ(snmp->GetRegister(16), -1);
     std::this_thread::sleep_for(50ms);
