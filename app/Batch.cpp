@@ -8,7 +8,7 @@
 
 namespace varnadex {
 
-std::size_t runBatch(std::size_t count, unsigned workers, const Interruption* stop,
+std::size_t runBatch(std::size_t count, unsigned workers, const std::function<bool()>& stopping,
                      const std::function<void(std::size_t)>& job,
                      const std::function<void(std::size_t)>& finished) {
     std::mutex mutex;
@@ -16,7 +16,7 @@ std::size_t runBatch(std::size_t count, unsigned workers, const Interruption* st
     // Taken under the lock, so that no job starts after a stop has been seen.
     auto take = [&]() -> std::optional<std::size_t> {
         std::lock_guard lock(mutex);
-        if (next >= count || (stop && stop->requested())) return std::nullopt;
+        if (next >= count || (stopping && stopping())) return std::nullopt;
         return next++;
     };
     auto work = [&] {

@@ -21,7 +21,10 @@ JobResult ConverterJobs::diff(const ConverterConfig& wanted) {
 
 JobResult ConverterJobs::write(ConverterConfig wanted, bool verify) {
     JobResult result;
-    if (!operations_.WriteConf(wanted)) return result;
+    if (writing_) writing_(true);
+    const bool written = operations_.WriteConf(wanted);
+    if (writing_) writing_(false);
+    if (!written) return result;
     if (verify) {
         ConverterConfig back = wanted;
         if (!operations_.ReadConf(back)) return result;
@@ -58,7 +61,7 @@ JobResult ConverterJobs::set(const ConverterConfig& target,
     ConverterConfig wanted = found.converter;
     for (const auto& [name, value] : assignments) {
         if (auto refused = setField(wanted, name, value)) {
-            sink_.show(MessageKind::Error, *refused);
+            sink_.show(MessageKind::Error, catalogue_.say(*refused));
             found.status = JobStatus::Failed;
             return found;
         }

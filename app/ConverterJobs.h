@@ -5,6 +5,7 @@
 #include "app/Operations.h"
 #include "config/ConverterConfig.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,10 +56,15 @@ public:
     JobResult run(JobKind kind, const ConverterConfig& target,
                   const std::vector<FieldAssignment>& assignments = {});
 
+    // Called with true as a write to the converter begins and with false once it has ended,
+    // whatever its outcome: from then to now the converter may hold part of a configuration.
+    void onWriting(std::function<void(bool)> hook) { writing_ = std::move(hook); }
+
 private:
     IOperations& operations_;
     IMessageSink& sink_;
     const MessageCatalogue& catalogue_;
+    std::function<void(bool)> writing_;
 };
 
 } // namespace varnadex

@@ -15,7 +15,8 @@ CsvTable parseCsv(std::string_view text) {
                 const std::size_t opened = line;
                 for (++i;; ++i) {
                     if (i >= text.size()) {
-                        table.error = "line " + std::to_string(opened) + ": a quote is not closed";
+                        table.problem =
+                            Problem(ExtraMsg::CsvQuoteNotClosed, {std::to_string(opened)});
                         return table;
                     }
                     if (text[i] == '"') {
@@ -32,7 +33,7 @@ CsvTable parseCsv(std::string_view text) {
                 }
                 if (i < text.size() && text[i] != ',' && text[i] != '\n' &&
                     !text.substr(i).starts_with("\r\n")) {
-                    table.error = "line " + std::to_string(line) + ": text after a closing quote";
+                    table.problem = Problem(ExtraMsg::CsvTextAfterQuote, {std::to_string(line)});
                     return table;
                 }
             } else {

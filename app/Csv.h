@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/MessageCatalogue.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +17,7 @@ struct CsvRecord {
 
 struct CsvTable {
     std::vector<CsvRecord> records;
-    std::string error; // empty when the whole text was read
+    std::optional<Problem> problem; // nothing when the whole text was read
 };
 
 // Comma-separated values as RFC 4180 has them, and as spreadsheets save them: a field in

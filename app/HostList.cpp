@@ -16,22 +16,22 @@ constexpr const char* kAccessCommunity = "community";
 HostList parseHostList(std::string_view csv) {
     HostList list;
     CsvTable table = parseCsv(csv);
-    if (!table.error.empty()) {
-        list.error = table.error;
+    if (table.problem) {
+        list.problem = table.problem;
         return list;
     }
     if (table.records.empty()) {
-        list.error = "the list is empty: its first line names the columns (host or port, ...)";
+        list.problem = Problem(ExtraMsg::ListEmpty);
         return list;
     }
     const auto& header = table.records.front().fields;
     for (std::size_t c = 0; c < header.size(); ++c) {
         if (header[c].empty()) {
-            list.error = "line 1: column " + std::to_string(c + 1) + " has no name";
+            list.problem = Problem(ExtraMsg::ListColumnUnnamed, {std::to_string(c + 1)});
             return list;
         }
         if (std::find(header.begin(), header.begin() + c, header[c]) != header.begin() + c) {
-            list.error = "line 1: the column \"" + header[c] + "\" is named twice";
+            list.problem = Problem(ExtraMsg::ListColumnTwice, {header[c]});
             return list;
         }
     }
@@ -43,19 +43,18 @@ HostList parseHostList(std::string_view csv) {
     const auto hostColumn = column("host");
     const auto portColumn = column("port");
     if (!hostColumn && !portColumn) {
-        list.error = "line 1: no \"host\" or \"port\" column";
+        list.problem = Problem(ExtraMsg::ListNoHostColumn);
         return list;
     }
 
     std::map<std::pair<bool, std::string>, std::size_t> seen;
     for (std::size_t r = 1; r < table.records.size(); ++r) {
         const CsvRecord& record = table.records[r];
-        const std::string where = "line " + std::to_string(record.line) + ": ";
         if (std::all_of(record.fields.begin(), record.fields.end(),
                         [](const std::string& f) { return f.empty(); }))
             continue;
         if (record.fields.size() > header.size()) {
-            list.error = where + "more cells than the first line has columns";
+            list.problem = onLine(record.line, ExtraMsg::ListTooManyCells);
             return list;
         }
         auto cell = [&](std::optional<std::size_t> c) {
@@ -64,7 +63,7 @@ HostList parseHostList(std::string_view csv) {
         const std::string host = cell(hostColumn);
         const std::string port = cell(portColumn);
         if (host.empty() == port.empty()) {
-            list.error = where + "give either a host or a port";
+            list.problem = onLine(record.line, ExtraMsg::ListHostOrPort);
             return list;
         }
         HostEntry entry{record.line, !port.empty(), port.empty() ? host : port, {}};
@@ -73,8 +72,8 @@ HostList parseHostList(std::string_view csv) {
                 entry.cells.emplace_back(header[c], record.fields[c]);
         auto [it, fresh] = seen.emplace(std::pair{entry.serial, entry.address}, record.line);
         if (!fresh) {
-            list.error = where + "\"" + entry.address + "\" is listed on line " +
-                         std::to_string(it->second) + " already";
+            list.problem = onLine(record.line, {ExtraMsg::ListListedTwice,
+                                                {entry.address, std::to_string(it->second)}});
             return list;
         }
         list.entries.push_back(std::move(entry));
@@ -82,7 +81,11 @@ HostList parseHostList(std::string_view csv) {
     return list;
 }
 
-std::optional<std::string> applyHostEntry(const HostEntry& entry, ConverterConfig& config) {
+Problem onLine(std::size_t line, Problem why) {
+    return Problem(ExtraMsg::ListLine, {std::to_string(line)}, std::move(why));
+}
+
+std::optional<Problem> applyHostEntry(const HostEntry& entry, ConverterConfig& config) {
     config.accessMode = entry.serial ? 0 : 1;
     (entry.serial ? config.comPort : config.agentHost) = entry.address;
     for (const auto& [name, value] : entry.cells) {
@@ -91,7 +94,7 @@ std::optional<std::string> applyHostEntry(const HostEntry& entry, ConverterConfi
         } else if (name == "firmwareVersion") {
             // What a read found, as a configuration file carries it: never sent.
         } else if (auto refused = setField(config, name, value)) {
-            return "line " + std::to_string(entry.line) + ": " + *refused;
+            return onLine(entry.line, std::move(*refused));
         }
     }
     return std::nullopt;

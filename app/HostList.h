@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MessageCatalogue.h"
 #include "config/ConverterConfig.h"
 
 #include <cstddef>
@@ -23,7 +24,7 @@ struct HostEntry {
 
 struct HostList {
     std::vector<HostEntry> entries;
-    std::string error; // empty when the list is good
+    std::optional<Problem> problem; // nothing when the list is good
 };
 
 // A CSV file whose header names a `host` column, a `port` column or both, and optional
@@ -33,8 +34,11 @@ struct HostList {
 HostList parseHostList(std::string_view csv);
 
 // Points `config` at the entry's converter and takes the entry's cells into it, with the
-// checks of a configuration file's members; firmwareVersion, as in a file, is not sent. Returns why a cell was refused, naming the
-// column.
-std::optional<std::string> applyHostEntry(const HostEntry& entry, ConverterConfig& config);
+// checks of a configuration file's members; firmwareVersion, as in a file, is not sent.
+// Returns why a cell was refused, naming the line and the column.
+std::optional<Problem> applyHostEntry(const HostEntry& entry, ConverterConfig& config);
+
+// The problem `why` as one of the list's line `line`.
+Problem onLine(std::size_t line, Problem why);
 
 } // namespace varnadex

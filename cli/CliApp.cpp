@@ -31,9 +31,28 @@ class StreamSink : public IMessageSink {
 public:
     explicit StreamSink(std::ostream& err) : err_(err) {}
     void show(MessageKind kind, const std::string& text) override {
-        if (kind == MessageKind::Plain && !shown_.insert(text).second) return;
+        if (kind == MessageKind::Plain) {
+            if (!shown_.insert(text).second) return;
+            if (hold_) {
+                held_.push_back(text);
+                return;
+            }
+        }
         endLine();
         err_ << text << '\n' << std::flush;
+    }
+    // From now on "Done" and the notices wait for release(): a command made of several reads
+    // and writes says them once the whole of it has succeeded, never before a failure or a stop
+    // that comes later.
+    void holdPlain() { hold_ = true; }
+    void release() {
+        hold_ = false;
+        for (const auto& text : held_) {
+            endLine();
+            err_ << text << '\n';
+        }
+        err_ << std::flush;
+        held_.clear();
     }
     void note(const std::string& text) override {
         endLine();
@@ -49,6 +68,8 @@ public:
 private:
     std::ostream& err_;
     std::set<std::string> shown_;
+    bool hold_ = false;
+    std::vector<std::string> held_;
 };
 
 // Each job holds a socket or a port; the agents answer on their own time, so more threads
@@ -106,10 +127,12 @@ std::optional<UsageError> check(const Options& o, const std::string& lang) {
     if (o.format && *o.format != "json" && *o.format != "text")
         return UsageError{"--format takes json or text"};
     // A scan names its own targets.
-    const int targets = int(o.port.has_value()) + int(o.host.has_value()) + int(o.hosts.has_value());
+    const int targets =
+        int(o.port.has_value()) + int(o.host.has_value()) + int(o.hosts.has_value());
     if (o.command == "scan" ? targets != 0 : targets != 1)
-        return UsageError{o.command == "scan" ? "scan takes its targets, not --port, --host or --hosts"
-                                              : "give exactly one of --port, --host and --hosts"};
+        return UsageError{o.command == "scan"
+                              ? "scan takes its targets, not --port, --host or --hosts"
+                              : "give exactly one of --port, --host and --hosts"};
     if (o.port && o.port->empty()) return UsageError{"--port needs a port name"};
     if (o.host && o.host->empty()) return UsageError{"--host needs a host name or address"};
     if (o.command == "firmware" && !o.port)
@@ -194,8 +217,17 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     auto* firmware = app.add_subcommand("firmware", "load new firmware (serial link only)");
     firmware->add_option("FILE", o.file, "firmware file (.qfw)")->required();
 
-    auto refuse = [&](const std::string& message) {
-        err << "varnadex-cli: " << message << "\n"
+    auto refuse = [&](std::string message) {
+        // The parser quotes what it refused as it came; each argument is echoed as every
+        // message echoes a value, and nothing else in the account reaches a terminal raw.
+        for (const auto& arg : args) {
+            const std::string shown = echoedValue(arg);
+            if (shown == arg || arg.empty()) continue;
+            for (auto at = message.find(arg); at != std::string::npos;
+                 at = message.find(arg, at + shown.size()))
+                message.replace(at, arg.size(), shown);
+        }
+        err << "varnadex-cli: " << escapedValue(message) << "\n"
             << "Run with --help for more information.\n";
         return kExitUsage;
     };
@@ -239,11 +271,13 @@ std::optional<CommandRequest> request(const Options& o, const MessageCatalogue& 
         }
         const ConfigFileResult fromFile = parseConfigFile(*file.content);
         if (!fromFile.config) {
-            err << "varnadex-cli: " << echoedValue(o.file) << ": " << fromFile.error << "\n";
+            err << "varnadex-cli: " << echoedValue(o.file) << ": "
+                << catalogue.say(*fromFile.problem) << "\n";
             return std::nullopt;
         }
         for (const auto& warning : fromFile.warnings)
-            err << "varnadex-cli: " << echoedValue(o.file) << ": warning: " << warning << "\n";
+            err << "varnadex-cli: " << echoedValue(o.file)
+                << ": warning: " << catalogue.say(warning) << "\n";
         config = *fromFile.config;
     }
     config.firmwareVersion = catalogue.text(Msg::Unknown);
@@ -259,34 +293,41 @@ std::optional<CommandRequest> request(const Options& o, const MessageCatalogue& 
     return r;
 }
 
-// What one converter's job printed on standard output; the exit status.
+// What one converter's job printed on standard output; the exit status. Output that cannot
+// be written is a failure: a script reading it would otherwise take nothing for an answer.
 int report(const Options& o, const CommandRequest& r, const JobResult& result,
-           CliEnvironment& env) {
+           const MessageCatalogue& catalogue, CliEnvironment& env) {
     const bool json = o.format.value_or(o.command == "read" ? "json" : "text") == "json";
+    std::string text;
     if (o.command == "read") {
-        const std::string text =
-            json ? configToJson(result.converter) : configToText(result.converter);
-        if (!o.output) {
-            env.out << text << std::flush;
-        } else if (auto error = writeOutputFile(*o.output, text)) {
-            env.err << "varnadex-cli: cannot write \"" << echoedValue(*o.output) << "\": " << *error
-                    << "\n";
-            return kExitFailed;
+        text = json ? configToJson(result.converter) : configToText(result.converter);
+        if (o.output && *o.output != "-") {
+            const auto stopping = [&] { return env.interruption && env.interruption->requested(); };
+            if (auto error = writeOutputFile(*o.output, text, stopping)) {
+                // A wait on a FIFO with no reader, given up for Ctrl-C.
+                if (env.interruption && env.interruption->requested())
+                    return 128 + env.interruptSignal();
+                env.err << "varnadex-cli: cannot write \"" << echoedValue(*o.output)
+                        << "\": " << *error << "\n";
+                return kExitFailed;
+            }
+            return kExitOk;
         }
     } else if (o.command == "diff") {
-        if (json)
-            env.out
-                << nlohmann::ordered_json{{"differences", differencesJson(result, r.base)}}.dump(2)
-                << '\n';
-        else
-            env.out << differencesText(result, r.base);
-        env.out << std::flush;
-        return result.fields.empty() ? kExitOk : kExitDiffers;
+        text = json ? nlohmann::ordered_json{{"differences", differencesJson(result, r.base)}}.dump(
+                          2, ' ', false, nlohmann::json::error_handler_t::replace) +
+                          "\n"
+                    : differencesText(result, r.base);
     } else if (o.command == "apply") {
         const char* word = statusWord(result.status);
-        env.out << (json ? nlohmann::ordered_json{{"status", word}}.dump() : word) << '\n'
-                << std::flush;
+        text = (json ? nlohmann::ordered_json{{"status", word}}.dump() : std::string(word)) + "\n";
     }
+    if (!text.empty() && !(env.out << text << std::flush)) {
+        env.err << "varnadex-cli: " << catalogue.extra(ExtraMsg::OutputLost, env.outputFailure())
+                << "\n";
+        return kExitFailed;
+    }
+    if (o.command == "diff") return result.fields.empty() ? kExitOk : kExitDiffers;
     return kExitOk;
 }
 
@@ -341,11 +382,15 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     }
     const MessageCatalogue& catalogue = app.messageCatalogue;
     StreamSink sink(env.err);
+    if (env.stopReport)
+        env.stopReport->setTexts(catalogue.extra(ExtraMsg::StopNote),
+                                 catalogue.extra(ExtraMsg::ForcedExit),
+                                 catalogue.extra(ExtraMsg::ForcedExitClean));
 
     if (o.command == "scan") {
         o.scan.format = o.format.value_or("json");
         if (o.community) o.scan.community = *o.community;
-        return runScan(o.scan, env);
+        return runScan(o.scan, catalogue, env);
     }
     const auto r = request(o, catalogue, env.err);
     if (!r) return kExitUsage;
@@ -365,10 +410,24 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     // What a shell expects of a program a signal stopped.
     const auto failed = [&] { return interrupted() ? 128 + env.interruptSignal() : kExitFailed; };
     if (o.command != "firmware") {
-        const JobResult result =
-            ConverterJobs(*operations, sink, catalogue).run(r->kind, config, r->assignments);
+        sink.holdPlain();
+        ConverterJobs jobs(*operations, sink, catalogue);
+        // An exit forced by a later signal names the converter it leaves half written.
+        const std::string label =
+            "  " + escapedValue(config.accessMode == 1 ? config.agentHost : config.comPort) + "\n";
+        int slot = -1;
+        if (env.stopReport)
+            jobs.onWriting([&](bool writing) {
+                if (writing)
+                    slot = env.stopReport->beginWriting(label);
+                else
+                    env.stopReport->endWriting(std::exchange(slot, -1));
+            });
+        const JobResult result = jobs.run(r->kind, config, r->assignments);
         if (result.status == JobStatus::Failed) return failed();
-        return report(o, *r, result, env);
+        const int code = report(o, *r, result, catalogue, env);
+        if (code == kExitOk || code == kExitDiffers) sink.release();
+        return code;
     }
 
     // firmware: a file that holds no image is refused before the port is opened.

@@ -3,6 +3,9 @@
 #include "app/Clock.h"
 #include "app/Interruption.h"
 #include "app/Operations.h"
+#include "cli/StopReport.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/Resolve.h"
 
 #include <functional>
 #include <iosfwd>
@@ -24,6 +27,14 @@ struct CliEnvironment {
     // exit status.
     const Interruption* interruption = nullptr;
     std::function<int()> interruptSignal = [] { return 2; };
+    // Why `out` failed, once it has: the system's words.
+    std::function<std::string()> outputFailure = [] { return std::string("write error"); };
+    // Host names to IPv4 addresses: the system's resolver, or a table of a test's own.
+    std::function<std::vector<Ipv4Address>(const std::string&)> resolve = resolveIpv4;
+    // Told which converters are being written, for an exit that a signal forces.
+    StopReport* stopReport = nullptr;
+    // --jobs as the open-file limit allows it.
+    std::function<unsigned(unsigned)> fitJobs = fitJobsToOpenFileLimit;
 };
 
 enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitDiffers = 3 };

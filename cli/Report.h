@@ -18,11 +18,12 @@ nlohmann::ordered_json differencesJson(const JobResult& result, const ConverterC
 // One line per field: "FIELD: VALUE on the converter, VALUE in the file".
 std::string differencesText(const JobResult& result, const ConverterConfig& wanted);
 
-// The messages of one converter's job in a batch, for its line's "error": the failures
-// only, since "Done" and notices belong to a single run.
+// The messages of one converter's job in a batch, for its line's "error": the failures and
+// the reasons noted with them, since "Done" and notices belong to a single run.
 class CollectingSink : public IMessageSink {
 public:
     void show(MessageKind kind, const std::string& text) override;
+    void note(const std::string& text) override { show(MessageKind::Error, text); }
     const std::string& text() const { return text_; }
 
 private:

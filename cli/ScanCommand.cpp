@@ -1,6 +1,5 @@
 #include "cli/ScanCommand.h"
 
-#include "config/CodePage.h"
 #include "platform/SystemDevices.h"
 #include "snmp/Scanner.h"
 
@@ -31,12 +30,13 @@ std::string jsonText(const std::optional<std::string>& value) {
 }
 
 std::string jsonLine(const ScanFinding& f, std::uint16_t port) {
-    std::string line = "{\"host\": \"" + formatIpv4Address(f.address) +
-                       "\", \"port\": " + std::to_string(port);
+    std::string line =
+        "{\"host\": \"" + formatIpv4Address(f.address) + "\", \"port\": " + std::to_string(port);
     if (f.status != ScanStatus::Converter)
         return line + ", \"status\": \"" + statusName(f.status) + "\"}\n";
-    return line + ", \"firmware\": \"" + f.firmware + "\", \"macAddress\": " +
-           jsonText(f.macAddress) + ", \"ipAddress\": " + jsonText(f.ipAddress) +
+    return line + ", \"firmware\": \"" + f.firmware +
+           "\", \"macAddress\": " + jsonText(f.macAddress) +
+           ", \"ipAddress\": " + jsonText(f.ipAddress) +
            ", \"subnetMask\": " + jsonText(f.subnetMask) +
            ", \"gatewayAddress\": " + jsonText(f.gatewayAddress) + "}\n";
 }
@@ -55,32 +55,32 @@ std::string textRow(const ScanFinding& f, std::uint16_t port) {
 
 } // namespace
 
-int runScan(const ScanRequest& request, CliEnvironment& env) {
+int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEnvironment& env) {
     SystemProbeSocket socket;
-    return runScan(request, env, socket, systemTargetSources());
+    TargetSources sources = systemTargetSources();
+    sources.resolve = env.resolve;
+    return runScan(request, catalogue, env, socket, sources);
 }
 
-int runScan(const ScanRequest& request, CliEnvironment& env, IProbeSocket& socket,
-            const TargetSources& sources) {
-    const auto usage = [&](const std::string& text) {
+int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEnvironment& env,
+            IProbeSocket& socket, const TargetSources& sources) {
+    const auto say = [&](const std::string& text) {
         env.err << "varnadex-cli: scan: " << text << "\n";
+    };
+    const auto usage = [&](const std::string& text) {
+        say(text);
         return kExitUsage;
     };
     if (request.format != "json" && request.format != "text")
         return usage("--format takes json or text");
-    if (request.rate == 0 || request.rate > kMaxScanRate)
-        return usage("--rate takes 1 to " + std::to_string(kMaxScanRate) + " a second");
-    if (request.snmpPort == 0) return usage("--snmp-port takes 1 to 65535");
-    if (request.targets.empty()) return usage("no target given");
-    // The converter compares the community's bytes in its own code page.
-    const auto community = toConverterText(request.community);
-    if (!community) return usage("the community has characters the converter cannot hold");
-    if (community->size() > kMaxSnmpCommunity)
-        return usage("the community is longer than " + std::to_string(kMaxSnmpCommunity) +
-                     " bytes");
+    const auto settings = makeScanSettings(request.snmpPort, request.community, request.rate);
+    if (const auto* problem = std::get_if<Problem>(&settings))
+        return usage(catalogue.say(*problem));
     const TargetList targets = expandTargets(request.targets, sources);
-    if (!targets.ok()) return usage(targets.error);
+    if (!targets.ok()) return usage(catalogue.say(*targets.problem));
 
+    // A reader gone ends the scan as Ctrl-C would: no output, no point in asking on.
+    Interruption outputLost;
     const bool json = request.format == "json";
     std::vector<ScanFinding> kept;
     std::size_t converters = 0;
@@ -90,21 +90,30 @@ int runScan(const ScanRequest& request, CliEnvironment& env, IProbeSocket& socke
         if (!converter && !request.all) return;
         // JSON lines go out as they come, so that a long scan can be followed and piped.
         if (json) {
-            env.out << jsonLine(f, request.snmpPort) << std::flush;
+            if (!outputLost.requested() &&
+                !(env.out << jsonLine(f, request.snmpPort) << std::flush))
+                outputLost.request();
         } else {
             kept.push_back(f);
         }
     };
 
-    Scanner scanner(socket, env.clock, {request.snmpPort, *community, request.rate},
-                    env.interruption);
+    Scanner scanner(socket, env.clock, std::get<ScanSettings>(settings), [&] {
+        return outputLost.requested() || (env.interruption && env.interruption->requested());
+    });
     const Millis started = env.clock.now();
     const ScanEnd end = scanner.run(targets.addresses, found);
     const double seconds = static_cast<double>((env.clock.now() - started).count()) / 1000.0;
     if (end == ScanEnd::SocketFailed) {
-        env.err << "varnadex-cli: scan: the UDP socket failed\n";
+        say(catalogue.extra(ExtraMsg::ScanSocketFailed));
         return kExitFailed;
     }
+    const auto lost = [&] {
+        env.err << "varnadex-cli: " << catalogue.extra(ExtraMsg::OutputLost, env.outputFailure())
+                << "\n";
+        return kExitFailed;
+    };
+    if (outputLost.requested()) return lost();
     if (!json) {
         std::sort(kept.begin(), kept.end(),
                   [](const auto& a, const auto& b) { return a.address < b.address; });
@@ -117,10 +126,10 @@ int runScan(const ScanRequest& request, CliEnvironment& env, IProbeSocket& socke
         char summary[120];
         std::snprintf(summary, sizeof summary, "%zu converters in %zu addresses, %.1f s\n",
                       converters, targets.addresses.size(), seconds);
-        env.out << summary << std::flush;
+        if (!(env.out << summary << std::flush)) return lost();
     }
     if (end == ScanEnd::Interrupted) {
-        env.err << "varnadex-cli: scan: stopped; addresses still being asked are not listed\n";
+        say(catalogue.extra(ExtraMsg::ScanStopped));
         return 128 + env.interruptSignal();
     }
     return kExitOk;

@@ -15,21 +15,17 @@ struct ScanRequest {
     std::vector<std::string> targets; // addresses, CIDR ranges, host names, @FILE
     std::uint16_t snmpPort = kSnmpPort;
     std::string community = "kelvin";
-    unsigned rate = 1000; // datagrams a second
-    bool all = false;     // also the addresses where no converter answered
+    unsigned rate = 1000;        // datagrams a second
+    bool all = false;            // also the addresses where no converter answered
     std::string format = "json"; // json: one line per address; text: a table
 };
-
-// The highest --rate taken: far beyond what a network of converters needs, and a bound on
-// what a typo can unleash.
-constexpr unsigned kMaxScanRate = 1000000;
 
 // varnadex-cli scan: finds the converters among the targets. 0 when the scan ran (whether or
 // not it found any), 2 for bad targets or options, 1 when no socket could be had, 128 + N
 // when signal N stopped it.
-int runScan(const ScanRequest& request, CliEnvironment& env);
+int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEnvironment& env);
 // The same over a given socket and name and file sources.
-int runScan(const ScanRequest& request, CliEnvironment& env, IProbeSocket& socket,
-            const TargetSources& sources);
+int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEnvironment& env,
+            IProbeSocket& socket, const TargetSources& sources);
 
 } // namespace varnadex

@@ -18,7 +18,12 @@ constexpr int kSigTerm = 15;
 
 // The handler runs on a thread of the system's own; it reaches the program only through these.
 Interruption* gInterruption = nullptr;
+const StopReport* gReport = nullptr;
 volatile std::sig_atomic_t gSignal = 0;
+volatile ULONGLONG gFirstAt = 0;
+
+// Two copies of one request this close together are one request.
+constexpr ULONGLONG kSameRequestMs = 1000;
 
 // After a close, log-off or shutdown event the system ends the process once the handler
 // returns, or after about five seconds. The handler waits a little below that, so that the
@@ -43,10 +48,18 @@ int signalFor(DWORD event) {
 BOOL WINAPI onConsoleEvent(DWORD event) {
     const int signal = signalFor(event);
     if (signal == 0) return FALSE;
-    // A second request ends the program at once, as a second signal does on POSIX.
-    if (gSignal != 0) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(128 + gSignal));
+    const ULONGLONG now = ::GetTickCount64();
+    if (gSignal != 0) {
+        // The same request again at once is the same request; a later one, or another kind,
+        // ends the program at once, as on POSIX.
+        if (signal == gSignal && now - gFirstAt < kSameRequestMs) return TRUE;
+        if (gReport) gReport->writeForced(2);
+        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(128 + signal));
+    }
     gSignal = signal;
+    gFirstAt = now;
     if (gInterruption) gInterruption->request();
+    if (gReport) gReport->writeNote(2);
     if (signal != kSigInt) {
         ::Sleep(kCloseGrace);
         ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(128 + signal));
@@ -56,8 +69,9 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 } // namespace
 
-void stopOnSignals(Interruption& interruption) {
+void stopOnSignals(Interruption& interruption, const StopReport& report) {
     gInterruption = &interruption;
+    gReport = &report;
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 

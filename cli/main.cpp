@@ -1,6 +1,8 @@
 #include "app/Operations.h"
 #include "cli/CliApp.h"
+#include "cli/LineOutput.h"
 #include "cli/Signals.h"
+#include "cli/StopReport.h"
 #include "platform/SystemClock.h"
 
 #ifdef _WIN32
@@ -9,8 +11,12 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <iostream>
@@ -31,6 +37,25 @@ std::string ownPath(const char* argv0) {
     return argv0;
 }
 
+// A standard descriptor left closed would be the next socket's or port's number, and what the
+// program prints would go to the converter: each is held with /dev/null. True when standard
+// output was closed, which output must still find a failure.
+bool holdClosedStandardDescriptors() {
+    bool outputClosed = false;
+#ifndef _WIN32
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        outputClosed = outputClosed || fd == 1;
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+#endif
+    return outputClosed;
+}
+
 bool stderrIsTerminal() {
 #ifdef _WIN32
     return ::_isatty(_fileno(stderr)) != 0;
@@ -46,16 +71,22 @@ int main(int argc, char** argv) {
     // The messages are UTF-8 (the Hungarian ones need it); the console shows them as such.
     ::SetConsoleOutputCP(CP_UTF8);
 #endif
+    const bool outputClosed = holdClosedStandardDescriptors();
     varnadex::SystemClock clock;
     varnadex::Interruption interruption;
-    varnadex::stopOnSignals(interruption);
-    varnadex::CliEnvironment env{ownPath(argv[0]),
-                                 std::cout,
-                                 std::cerr,
-                                 stderrIsTerminal(),
-                                 varnadex::makeOperations,
-                                 clock,
-                                 &interruption,
-                                 varnadex::stopSignal};
-    return varnadex::runCli(std::vector<std::string>(argv + 1, argv + argc), env);
+    static varnadex::StopReport stopReport; // the signal handler may read it up to _exit
+    varnadex::stopOnSignals(interruption, stopReport);
+    // Standard output in whole pieces, its failures kept (a reader gone, a full disk).
+    varnadex::LineOutput stdoutBuffer(1);
+    if (outputClosed) stdoutBuffer.failWith(std::strerror(EBADF));
+    std::ostream out(&stdoutBuffer);
+    varnadex::CliEnvironment env{
+        ownPath(argv[0]),         out,   std::cerr,     stderrIsTerminal(),
+        varnadex::makeOperations, clock, &interruption, varnadex::stopSignal};
+    env.outputFailure = [&] { return stdoutBuffer.failure(); };
+    env.stopReport = &stopReport;
+    const int status = varnadex::runCli(std::vector<std::string>(argv + 1, argv + argc), env);
+    // What is still waiting (a help text) goes now; a failure then is the exit's own.
+    if (!(out << std::flush) && status == 0) return 1;
+    return status;
 }

@@ -37,7 +37,8 @@ constexpr int kByteMax = 255;
 // keepAliveTimer is stored as seconds x 10 in one byte.
 constexpr int kKeepAliveRegisterMax = kByteMax / 10;
 
-#define VX_FLAG(name) {#name, &C::name, Check::Range, 0, kByteMax, 0, 1}
+#define VX_FLAG(name)                                                                              \
+    { #name, &C::name, Check::Range, 0, kByteMax, 0, 1 }
 
 // Values are refused only when the registers cannot hold them. Texts are checked by the write
 // itself before anything is sent (addresses, ports, the speed, the pattern character).
@@ -90,18 +91,6 @@ json valueOf(const JsonField& f, const C& c) {
         f.member);
 }
 
-std::string inQuotes(std::string_view s) {
-    return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
-// A member name from the file, which may be anything: cut and escaped as every echoed value.
-std::string userKey(const std::string& key) {
-    std::string out = "\"";
-    out.append(echoedValue(key));
-    out += '"';
-    return out;
-}
-
 // The parser's own account quotes what it stopped at; enough of it to find the place.
 constexpr std::size_t kParserMessageLimit = 160;
 
@@ -113,7 +102,7 @@ const JsonField* fieldNamed(const std::string& name) {
 
 // What the parser's callback found wrong with the file's shape.
 struct ShapeError {
-    std::string message;
+    Problem problem;
 };
 
 // Parses one JSON object of fields, refusing a member given twice and nested values, and
@@ -126,13 +115,13 @@ json parseObject(std::string_view text) {
         switch (event) {
         case json::parse_event_t::object_start:
         case json::parse_event_t::array_start:
-            if (depth > 0) throw ShapeError{userKey(lastKey) + " must be a single value"};
+            if (depth > 0) throw ShapeError{{ExtraMsg::FieldNotSingle, {lastKey}}};
             seen.emplace_back();
             break;
         case json::parse_event_t::key:
             lastKey = parsed.get<std::string>();
             if (!seen.empty() && !seen.back().insert(lastKey).second)
-                throw ShapeError{userKey(lastKey) + " is given twice"};
+                throw ShapeError{{ExtraMsg::FieldGivenTwice, {lastKey}}};
             break;
         default:
             break;
@@ -142,14 +131,14 @@ json parseObject(std::string_view text) {
     try {
         return json::parse(text.begin(), text.end(), callback);
     } catch (const json::exception& e) {
-        std::string where = lastKey.empty() ? "" : " (at " + userKey(lastKey) + ")";
         std::string why = e.what();
         if (why.size() > kParserMessageLimit) why = why.substr(0, kParserMessageLimit) + "...";
         // It may quote raw bytes of the file; none of them reaches a terminal as they are.
         for (char& ch : why)
             if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7F)
                 ch = '?';
-        throw ShapeError{"the file is not valid JSON" + where + ": " + why};
+        if (lastKey.empty()) throw ShapeError{{ExtraMsg::FileNotJson, {why}}};
+        throw ShapeError{{ExtraMsg::FileNotJsonAt, {lastKey, why}}};
     }
 }
 
@@ -159,33 +148,32 @@ struct Reader {
     ConfigFileResult& result;
 
     bool take(const JsonField& f, const json& v) {
-        const std::string name = inQuotes(f.name);
+        const std::string name = f.name;
         return std::visit(
             [&](auto member) {
                 if constexpr (std::is_same_v<decltype(member), std::string C::*>) {
-                    if (!v.is_string()) return refuse(name + " must be a text");
+                    if (!v.is_string()) return refuse({ExtraMsg::FieldMustBeText, {name}});
                     std::string s = v.get<std::string>();
                     if (f.check == Check::MaxLength &&
                         characterCount(s) > static_cast<std::size_t>(f.low))
-                        return refuse(name + " holds more than " + std::to_string(f.low) +
-                                      " characters");
+                        return refuse({ExtraMsg::FieldTooLong, {name, std::to_string(f.low)}});
                     if (f.check == Check::DataFormat && !dataFormatCodeFor(s))
-                        return refuse(name + " must be one of the data formats (8N1, 7E1, ...)");
+                        return refuse({ExtraMsg::FieldNotDataFormat, {name}});
                     c.*member = std::move(s);
                 } else {
-                    if (!v.is_number_integer()) return refuse(name + " must be a whole number");
+                    if (!v.is_number_integer()) return refuse({ExtraMsg::FieldMustBeWhole, {name}});
                     // An unsigned number above the signed range is out of every field's range.
                     const bool huge = v.is_number_unsigned() &&
                                       v.get<std::uint64_t>() > static_cast<std::uint64_t>(f.high);
                     const long long n = huge ? f.high + 1LL : v.get<long long>();
                     if (n < f.low || n > f.high)
-                        return refuse(name + " must be between " + std::to_string(f.low) +
-                                      " and " + std::to_string(f.high));
+                        return refuse({ExtraMsg::FieldOutOfRange,
+                                       {name, std::to_string(f.low), std::to_string(f.high)}});
                     if (n < f.dialogLow || n > f.dialogHigh)
                         result.warnings.push_back(
-                            name + " is " + std::to_string(n) + ", outside the settings "
-                            "dialog's range " + std::to_string(f.dialogLow) + " to " +
-                            std::to_string(f.dialogHigh) + "; it is written as it stands");
+                            {ExtraMsg::FieldOutsideDialog,
+                             {name, std::to_string(n), std::to_string(f.dialogLow),
+                              std::to_string(f.dialogHigh)}});
                     c.*member = static_cast<std::remove_reference_t<decltype(c.*member)>>(n);
                 }
                 return true;
@@ -193,8 +181,8 @@ struct Reader {
             f.member);
     }
 
-    bool refuse(std::string message) {
-        result.error = std::move(message);
+    bool refuse(Problem problem) {
+        result.problem = std::move(problem);
         return false;
     }
 };
@@ -230,16 +218,16 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     try {
         in = parseObject(text);
     } catch (const ShapeError& e) {
-        result.error = e.message;
+        result.problem = e.problem;
         return result;
     }
     if (!in.is_object()) {
-        result.error = "the file must hold one JSON object";
+        result.problem = Problem(ExtraMsg::FileNotObject);
         return result;
     }
     for (auto it = in.begin(); it != in.end(); ++it) {
         if (it.key() != kVersionMember && !fieldNamed(it.key())) {
-            result.error = userKey(it.key()) + " is not a converter field";
+            result.problem = Problem(ExtraMsg::FieldNotAField, {it.key()});
             return result;
         }
     }
@@ -250,13 +238,13 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     for (const auto& f : kFields) {
         if (!in.contains(f.name)) {
             if (f.optional) continue;
-            result.error = "the field " + inQuotes(f.name) + " is missing";
+            result.problem = Problem(ExtraMsg::FieldMissing, {f.name});
             return result;
         }
         if (!reader.take(f, in[f.name])) return result;
     }
     if (in.contains(kVersionMember) && !in[kVersionMember].is_string()) {
-        result.error = inQuotes(kVersionMember) + " must be a text";
+        result.problem = Problem(ExtraMsg::FieldMustBeText, {kVersionMember});
         return result;
     }
 
@@ -266,9 +254,8 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     const std::uint8_t textCode = *dataFormatCodeFor(c.dataFormat);
     if (in.contains("dataFormatCode") && c.dataFormatCode != textCode &&
         dataFormatTextFor(c.dataFormatCode)) {
-        result.error = inQuotes("dataFormat") + " " + inQuotes(c.dataFormat) + " and " +
-                       inQuotes("dataFormatCode") + " " + std::to_string(c.dataFormatCode) +
-                       " name different data formats";
+        result.problem =
+            Problem(ExtraMsg::DataFormatConflict, {c.dataFormat, std::to_string(c.dataFormatCode)});
         result.warnings.clear();
         return result;
     }
@@ -278,10 +265,10 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     return result;
 }
 
-std::optional<std::string> setField(ConverterConfig& config, const std::string& name,
-                                    const std::string& text, std::vector<std::string>* warnings) {
+std::optional<Problem> setField(ConverterConfig& config, const std::string& name,
+                                const std::string& text, std::vector<Problem>* warnings) {
     const JsonField* f = fieldNamed(name);
-    if (!f) return inQuotes(name) + " is not a converter field";
+    if (!f) return Problem(ExtraMsg::FieldNotAField, {name});
     json value = text;
     if (!std::holds_alternative<std::string C::*>(f->member)) {
         // Whatever does not parse stays a text, and is refused as no whole number.
@@ -291,7 +278,7 @@ std::optional<std::string> setField(ConverterConfig& config, const std::string& 
     ConfigFileResult result;
     ConverterConfig changed = config;
     Reader reader{value, changed, result};
-    if (!reader.take(*f, value)) return result.error;
+    if (!reader.take(*f, value)) return result.problem;
     if (name == "dataFormat") {
         changed.dataFormatCode = *dataFormatCodeFor(changed.dataFormat);
     } else if (name == "dataFormatCode") {

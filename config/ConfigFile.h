@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MessageCatalogue.h"
 #include "config/ConverterConfig.h"
 
 #include <cstddef>
@@ -23,10 +24,10 @@ std::string configToText(const ConverterConfig& config);
 
 struct ConfigFileResult {
     std::optional<ConverterConfig> config; // the file's configuration, when it is good
-    std::string error;                     // otherwise why not, naming the field
+    std::optional<Problem> problem;        // otherwise why not, naming the field
     // Values the registers hold but a settings dialog would not offer (a Network Timeout of 5
     // read from a converter): written as they stand, and worth one line each to the user.
-    std::vector<std::string> warnings;
+    std::vector<Problem> warnings;
 };
 
 // Starts from the defaults and takes every converter field from the text. Refuses, naming the
@@ -39,8 +40,7 @@ ConfigFileResult parseConfigFile(std::string_view text);
 // the checks a file's member gets; numbers are decimal text. A data format brings its code
 // along. Returns why the value was refused, naming the field; `config` is then unchanged.
 // Values outside a dialog's range are taken, with a line in `warnings`.
-std::optional<std::string> setField(ConverterConfig& config, const std::string& name,
-                                    const std::string& text,
-                                    std::vector<std::string>* warnings = nullptr);
+std::optional<Problem> setField(ConverterConfig& config, const std::string& name,
+                                const std::string& text, std::vector<Problem>* warnings = nullptr);
 
 } // namespace varnadex

@@ -1,6 +1,7 @@
 #include "snmp/ScanTargets.h"
 
 #include "config/FieldText.h"
+#include "snmp/SnmpSocket.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -26,10 +27,10 @@ public:
 
     bool add(const std::string& raw, bool fromFile) {
         const std::string target = trim(raw);
-        if (target.empty()) return fail(raw, "not an address, range or host name");
+        if (target.empty()) return fail({ExtraMsg::ScanNotTarget, {raw}});
         if (target[0] == '@') {
             // One level only: a file that names files could name itself.
-            if (fromFile) return fail(target, "a target file cannot name another file");
+            if (fromFile) return fail({ExtraMsg::ScanFileInFile, {target}});
             return addFile(target.substr(1));
         }
         if (const auto slash = target.find('/'); slash != std::string::npos)
@@ -39,10 +40,11 @@ public:
             return true;
         }
         // "10.1.0.300" is a mistyped address, not a host name to look up.
-        if (looksNumeric(target)) return fail(target, "not an IPv4 address");
-        const auto found = sources_.resolve ? sources_.resolve(target)
-                                            : std::vector<Ipv4Address>{};
-        if (found.empty()) return fail(target, "unknown host");
+        if (looksNumeric(target)) return fail({ExtraMsg::ScanNotIpv4, {target}});
+        // Nothing that cannot be a name is asked of the resolver.
+        if (!isHostName(target)) return fail({ExtraMsg::ScanNotTarget, {target}});
+        const auto found = sources_.resolve ? sources_.resolve(target) : std::vector<Ipv4Address>{};
+        if (found.empty()) return fail({ExtraMsg::ScanUnknownHost, {target}});
         for (auto address : found)
             keep(address);
         return true;
@@ -53,12 +55,11 @@ private:
         const auto address = parseIpv4Address(base);
         if (!address || bits.empty() || bits.size() > 2 ||
             !std::all_of(bits.begin(), bits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return fail(target, "not a CIDR range such as 10.1.0.0/22");
+            return fail({ExtraMsg::ScanNotCidr, {target}});
         const int prefix = std::stoi(bits);
-        if (prefix > 32) return fail(target, "a prefix is at most /32");
+        if (prefix > 32) return fail({ExtraMsg::ScanPrefixTooLong, {target}});
         if (prefix < kWidestScanPrefix)
-            return fail(target, "wider than /" + std::to_string(kWidestScanPrefix) +
-                                    " (65536 addresses); scan it in smaller ranges");
+            return fail({ExtraMsg::ScanTooWide, {target, std::to_string(kWidestScanPrefix)}});
         const std::uint64_t count = std::uint64_t{1} << (32 - prefix);
         const Ipv4Address first = *address & ~static_cast<Ipv4Address>(count - 1);
         for (std::uint64_t i = 0; i < count; ++i)
@@ -69,7 +70,7 @@ private:
     bool addFile(const std::string& path) {
         std::string error;
         const auto text = sources_.readFile ? sources_.readFile(path, error) : std::nullopt;
-        if (!text) return fail("@" + path, error.empty() ? "cannot read it" : error);
+        if (!text) return fail({ExtraMsg::ScanFileUnreadable, {path, error}});
         std::size_t begin = 0;
         int line = 0;
         while (begin <= text->size()) {
@@ -81,7 +82,8 @@ private:
             if (const auto hash = entry.find('#'); hash != std::string::npos) entry.resize(hash);
             if (trim(entry).empty()) continue;
             if (!add(entry, true)) {
-                out_.error = path + ":" + std::to_string(line) + ": " + out_.error;
+                out_.problem =
+                    Problem(ExtraMsg::ScanInFile, {path, std::to_string(line)}, *out_.problem);
                 return false;
             }
         }
@@ -92,8 +94,8 @@ private:
         if (seen_.insert(address).second) out_.addresses.push_back(address);
     }
 
-    bool fail(const std::string& target, const std::string& why) {
-        out_.error = "\"" + target + "\": " + why;
+    bool fail(Problem why) {
+        out_.problem = std::move(why);
         return false;
     }
 
@@ -112,7 +114,8 @@ std::string formatIpv4Address(Ipv4Address a) {
 std::optional<Ipv4Address> parseIpv4Address(const std::string& text) {
     const auto bytes = parseIpv4(text);
     if (!bytes) return std::nullopt;
-    return static_cast<Ipv4Address>((*bytes)[0]) << 24 | static_cast<Ipv4Address>((*bytes)[1]) << 16 |
+    return static_cast<Ipv4Address>((*bytes)[0]) << 24 |
+           static_cast<Ipv4Address>((*bytes)[1]) << 16 |
            static_cast<Ipv4Address>((*bytes)[2]) << 8 | (*bytes)[3];
 }
 
@@ -125,7 +128,7 @@ TargetList expandTargets(const std::vector<std::string>& targets, const TargetSo
             return out;
         }
     }
-    if (out.addresses.empty()) out.error = "no address to scan";
+    if (out.addresses.empty()) out.problem = Problem(ExtraMsg::ScanNoAddress);
     return out;
 }
 

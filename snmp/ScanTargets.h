@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/MessageCatalogue.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,14 +24,14 @@ constexpr int kWidestScanPrefix = 16;
 struct TargetSources {
     // The IPv4 addresses of a host name; none when it is unknown.
     std::function<std::vector<Ipv4Address>(const std::string& name)> resolve;
-    // A file's text, or nothing with why not in `error`.
+    // A file's text, or nothing with why not in `error` (the system's words).
     std::function<std::optional<std::string>(const std::string& path, std::string& error)> readFile;
 };
 
 struct TargetList {
     std::vector<Ipv4Address> addresses; // in the order given, each once
-    std::string error;                  // the first target that could not be used, and why
-    bool ok() const { return error.empty(); }
+    std::optional<Problem> problem;     // the first target that could not be used, and why
+    bool ok() const { return !problem; }
 };
 
 // Each target is an IPv4 address, a CIDR range (10.1.0.0/22; host bits are ignored), a host

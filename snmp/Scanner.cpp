@@ -1,5 +1,6 @@
 #include "snmp/Scanner.h"
 
+#include "config/CodePage.h"
 #include "config/FieldText.h"
 #include "config/RegisterMap.h"
 #include "snmp/BerReader.h"
@@ -70,10 +71,10 @@ public:
         open_ = addresses.size();
     }
 
-    ScanEnd run(const Interruption* stop) {
+    ScanEnd run(const std::function<bool()>& stopping) {
         std::array<std::uint8_t, kSnmpBufferSize> buffer{};
         while (open_ > 0) {
-            if (stop && stop->requested()) return ScanEnd::Interrupted;
+            if (stopping && stopping()) return ScanEnd::Interrupted;
             const Millis now = clock_.now();
             expire(now);
             sendWhatIsDue(now);
@@ -207,9 +208,7 @@ private:
         schedule(index);
     }
 
-    void giveUp(Probe& p) {
-        settle(p, p.step == 0 ? ScanStatus::NoAnswer : ScanStatus::Converter);
-    }
+    void giveUp(Probe& p) { settle(p, p.step == 0 ? ScanStatus::NoAnswer : ScanStatus::Converter); }
 
     void settle(Probe& p, ScanStatus status) {
         p.settled = true;
@@ -254,8 +253,8 @@ TokenBucket::TokenBucket(unsigned rate, Millis now)
 
 bool TokenBucket::take(Millis now) {
     if (now > last_) {
-        tokens_ = std::min(capacity_, tokens_ + static_cast<double>((now - last_).count()) *
-                                                     rate_ / 1000.0);
+        tokens_ = std::min(capacity_,
+                           tokens_ + static_cast<double>((now - last_).count()) * rate_ / 1000.0);
         last_ = now;
     }
     if (tokens_ < 1.0) return false;
@@ -269,11 +268,29 @@ Millis TokenBucket::untilNext() const {
     return Millis(std::max<long long>(1, static_cast<long long>(ms)));
 }
 
+std::optional<Problem> ScanSettings::problem() const {
+    if (community.size() > kMaxSnmpCommunity)
+        return Problem(ExtraMsg::CommunityTooLong, {std::to_string(kMaxSnmpCommunity)});
+    if (port == 0) return Problem(ExtraMsg::ScanSnmpPort);
+    if (rate == 0 || rate > kMaxScanRate)
+        return Problem(ExtraMsg::ScanRate, {std::to_string(kMaxScanRate)});
+    return std::nullopt;
+}
+
+std::variant<ScanSettings, Problem> makeScanSettings(std::uint16_t port,
+                                                     const std::string& community, unsigned rate) {
+    if (auto problem = communityProblem(community)) return *problem;
+    ScanSettings settings{port, *toConverterText(community), rate};
+    if (auto problem = settings.problem()) return *problem;
+    return settings;
+}
+
 ScanEnd Scanner::run(const std::vector<Ipv4Address>& addresses,
                      const std::function<void(const ScanFinding&)>& found) {
+    if (settings_.problem()) return ScanEnd::BadSettings;
     if (!socket_.open()) return ScanEnd::SocketFailed;
     Scan scan(socket_, clock_, settings_, addresses, found);
-    const ScanEnd end = scan.run(stop_);
+    const ScanEnd end = scan.run(stopping_);
     socket_.close();
     return end;
 }

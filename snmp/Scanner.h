@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace varnadex {
@@ -30,13 +31,26 @@ struct ScanFinding {
     std::optional<std::string> macAddress, ipAddress, subnetMask, gatewayAddress;
 };
 
+// The highest rate taken: far beyond what a network of converters needs, and a bound on what
+// a typo can unleash.
+constexpr unsigned kMaxScanRate = 1000000;
+
 struct ScanSettings {
     std::uint16_t port = kSnmpPort;
     std::string community = "kelvin"; // already in the converter's code page
-    unsigned rate = 1000;              // datagrams sent per second, retries included
+    unsigned rate = 1000;             // datagrams sent per second, retries included
+
+    // Why a scan cannot run with these: a community that no request can carry, port 0, a
+    // rate of 0 or beyond kMaxScanRate.
+    std::optional<Problem> problem() const;
 };
 
-enum class ScanEnd { Finished, Interrupted, SocketFailed };
+// The settings a user gives (the community as typed, in UTF-8) made ready for a scan, or why
+// they cannot be: the one check that the CLI and the window share.
+std::variant<ScanSettings, Problem>
+makeScanSettings(std::uint16_t port, const std::string& community, unsigned rate = 1000);
+
+enum class ScanEnd { Finished, Interrupted, SocketFailed, BadSettings };
 
 // Asks many addresses at once for the converter's firmware version, then reads the network
 // fields of each converter that answered, all through one socket at a bounded rate.
@@ -55,10 +69,17 @@ public:
 
     Scanner(IProbeSocket& socket, IClock& clock, ScanSettings settings,
             const Interruption* stop = nullptr)
-        : socket_(socket), clock_(clock), settings_(std::move(settings)), stop_(stop) {}
+        : Scanner(socket, clock, std::move(settings),
+                  [stop] { return stop && stop->requested(); }) {}
+    // `stopping` is asked between two rounds of sends and answers.
+    Scanner(IProbeSocket& socket, IClock& clock, ScanSettings settings,
+            std::function<bool()> stopping)
+        : socket_(socket), clock_(clock), settings_(std::move(settings)),
+          stopping_(std::move(stopping)) {}
 
     // `found` hears of each address as soon as it is settled, in no particular order. On an
-    // interruption the addresses still open are not reported.
+    // interruption the addresses still open are not reported. Settings that fail their own
+    // check send nothing: BadSettings.
     ScanEnd run(const std::vector<Ipv4Address>& addresses,
                 const std::function<void(const ScanFinding&)>& found);
 
@@ -66,7 +87,7 @@ private:
     IProbeSocket& socket_;
     IClock& clock_;
     ScanSettings settings_;
-    const Interruption* stop_;
+    std::function<bool()> stopping_;
 };
 
 // Paces sends: `rate` tokens a second, with room for a hundredth of a second's worth, so that

@@ -1,5 +1,6 @@
 #include "snmp/SnmpSocket.h"
 
+#include "app/Utf8.h"
 #include "config/CodePage.h"
 #include "config/FieldText.h"
 
@@ -32,6 +33,8 @@ bool looksLikeIpv6(const std::string& agentHost) {
            (first != std::string::npos && agentHost.find(':', first + 1) != std::string::npos);
 }
 
+// What the connection itself refuses: the window has always tried any other name, and shown
+// the connect message for one that does not resolve.
 std::optional<std::string> refuseAgentHost(const std::string& agentHost,
                                            const MessageCatalogue& catalogue) {
     if (looksLikeIpv6(agentHost)) return catalogue.extra(ExtraMsg::Ipv6NotSupported, agentHost);
@@ -39,23 +42,50 @@ std::optional<std::string> refuseAgentHost(const std::string& agentHost,
     return std::nullopt;
 }
 
-std::optional<std::string> refuseCommunity(const std::string& accessCommunity,
-                                           const MessageCatalogue& catalogue) {
-    // The converter compares the community's bytes in its own code page.
-    const auto community = toConverterText(accessCommunity);
-    if (!community) return catalogue.extra(ExtraMsg::CommunityNotConvertible, accessCommunity);
-    if (community->size() > kMaxSnmpCommunity)
-        return catalogue.extra(ExtraMsg::CommunityTooLong, std::to_string(kMaxSnmpCommunity));
-    return std::nullopt;
+bool hostCharacter(char32_t c) {
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '-' || c == '_' || c == '.';
+    // Letters of other alphabets (an internationalised name); not the C1 controls, the
+    // no-break space, the general punctuation and spaces, the ideographic space or a BOM.
+    return c >= 0xA1 && !(c >= 0x2000 && c <= 0x206F) && c != 0x3000 && c != 0xFEFF;
 }
 
 } // namespace
 
+bool isHostName(std::string_view host) {
+    constexpr std::size_t kLongestName = 253;
+    if (host.empty() || host.size() > kLongestName) return false;
+    for (std::size_t i = 0; i < host.size();) {
+        const auto c = nextCodePoint(host, i);
+        if (!c || !hostCharacter(*c)) return false;
+    }
+    return true;
+}
+
+std::optional<Problem> agentHostProblem(const std::string& agentHost) {
+    if (looksLikeIpv6(agentHost)) return Problem(ExtraMsg::Ipv6NotSupported, {agentHost});
+    const auto address = splitAgentHost(agentHost);
+    if (!address) return Problem(ExtraMsg::BadHostPort, {agentHost});
+    if (!isHostName(address->host)) return Problem(ExtraMsg::ListBadHost, {address->host});
+    return std::nullopt;
+}
+
+std::optional<Problem> communityProblem(const std::string& accessCommunity) {
+    // The converter compares the community's bytes in its own code page.
+    const auto community = toConverterText(accessCommunity);
+    if (!community) return Problem(ExtraMsg::CommunityNotConvertible, {accessCommunity});
+    if (community->size() > kMaxSnmpCommunity)
+        return Problem(ExtraMsg::CommunityTooLong, {std::to_string(kMaxSnmpCommunity)});
+    return std::nullopt;
+}
+
 std::optional<std::string> refuseAgentAccess(const std::string& agentHost,
                                              const std::string& accessCommunity,
                                              const MessageCatalogue& catalogue) {
-    if (auto problem = refuseAgentHost(agentHost, catalogue)) return problem;
-    return refuseCommunity(accessCommunity, catalogue);
+    if (auto problem = agentHostProblem(agentHost)) return catalogue.say(*problem);
+    if (auto problem = communityProblem(accessCommunity)) return catalogue.say(*problem);
+    return std::nullopt;
 }
 
 bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string& accessCommunity,
@@ -63,6 +93,9 @@ bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string
     CloseConnection();
     if (!socket_.create()) {
         sink.show(MessageKind::Error, catalogue_.text(Msg::CouldntCreateSocket));
+        // The machine's failure, not the converter's: it was sent nothing.
+        if (const std::string why = socket_.lastFailure(); !why.empty())
+            sink.note(catalogue_.extra(ExtraMsg::NoSocket, why));
         return false;
     }
     if (auto problem = refuseAgentHost(agentHost, catalogue_)) {
@@ -79,9 +112,9 @@ bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string
     }
     // Also checked before the operation by those who can say so sooner; refused here, once,
     // rather than by every transaction failing in turn.
-    if (auto problem = refuseCommunity(accessCommunity, catalogue_)) {
+    if (auto problem = communityProblem(accessCommunity)) {
         socket_.close();
-        sink.show(MessageKind::Error, *problem);
+        sink.show(MessageKind::Error, catalogue_.say(*problem));
         return false;
     }
     community_ = *toConverterText(accessCommunity);

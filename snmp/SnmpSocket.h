@@ -23,6 +23,17 @@ struct AgentAddress {
 // `agentHost` as HOST or HOST:PORT (port 1-65535, digits only); nothing when malformed.
 std::optional<AgentAddress> splitAgentHost(const std::string& agentHost);
 
+// Whether `host` can be a host name or a dotted IPv4 address: letters, digits, '-', '_' and
+// '.', or the letters of other alphabets in UTF-8, at most 253 bytes. Spaces, quotes, control
+// characters, a NUL and bytes that are not UTF-8 never name a host, so they are never looked up.
+bool isHostName(std::string_view host);
+
+// Why `agentHost` cannot be used (an IPv6 address, a malformed HOST:PORT, a HOST that is no
+// host name), or nothing.
+std::optional<Problem> agentHostProblem(const std::string& agentHost);
+// Why a community cannot be sent: it does not fit a request, or the converter's code page.
+std::optional<Problem> communityProblem(const std::string& accessCommunity);
+
 // The message that refuses `agentHost` and `accessCommunity` before anything is sent (an IPv6
 // address, a malformed HOST:PORT, a community that does not fit a request or the converter's
 // code page), or nothing when a connection may be tried.

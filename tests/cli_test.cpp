@@ -3,6 +3,7 @@
 #include "config/RegisterMap.h"
 #include "support/FakeClock.h"
 #include "support/MemoryLink.h"
+#include "support/TestResolver.h"
 
 #include "app/MessageSink.h"
 #include "config/ConfigProcedures.h"
@@ -95,6 +96,8 @@ protected:
                            },
                            clock,
                            &interruption};
+        env.resolve = test::loopbackResolver;
+        env.fitJobs = [](unsigned jobs) { return jobs; };
         return runCli(args, env);
     }
     std::string file(const std::string& name, const std::string& content) {
@@ -375,7 +378,7 @@ TEST_F(Cli, StoppedBatchFinishesTheConverterInFlightAndStartsNoOther) {
     onMake = [&] {
         if (++made == 2) interruption.request(); // Ctrl-C during the second converter
     };
-    EXPECT_EQ(run({"--hosts", hosts, "--jobs", "1", "apply", conf}), 130);
+    EXPECT_EQ(run({"--lang", "en", "--hosts", hosts, "--jobs", "1", "apply", conf}), 130);
     EXPECT_EQ(link.regs[16], 10);
     EXPECT_EQ(link.regs[19], 2); // the second converter's write went to its end
     std::istringstream lines(out.str());
@@ -403,6 +406,47 @@ TEST_F(Cli, BadHostListSendsNothing) {
         EXPECT_TRUE(link.log.empty()) << list;
         EXPECT_TRUE(out.str().empty()) << list;
     }
+}
+
+// What the user gave is echoed cut to 40 characters and escaped, in every message: a 100 KB
+// option or an 8 MB column name gives a line, not a screenful, and no control character
+// reaches the terminal.
+TEST_F(Cli, EveryEchoedValueIsCutAndEscaped) {
+    const std::string control = "\x1b[2J\x07";
+    const std::string option = "--" + std::string(100000, 'z') + control;
+    const std::string column = std::string(8 << 20, 'c') + control;
+    const std::string name = std::string(200, 'h');
+    const std::vector<std::vector<std::string>> rows = {
+        {option, "--port", "a", "read"},
+        {"--port", "a", "set", std::string(5000, 'f') + control + "=1"},
+        {"--hosts", file("twice.csv", "host," + column + "," + column + "\n127.0.0.1,1,1\n"),
+         "read"},
+        {"--hosts", file("unknown.csv", "host," + column + "\n127.0.0.1,1\n"), "read"},
+        {"--hosts", file("listed.csv", "host\n" + name + "\n" + name + "\n"), "read"},
+        {"scan", "@" + std::string(3000, 'p') + control},
+        {"scan", std::string(200, 'u') + ".test"},
+    };
+    for (const auto& args : rows) {
+        EXPECT_EQ(run(args), 2) << err.str().substr(0, 200);
+        EXPECT_LT(err.str().size(), 600u) << err.str().substr(0, 600);
+        EXPECT_EQ(err.str().find_first_of("\x1b\x07"), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("\u2026"), std::string::npos) << err.str();
+    }
+    EXPECT_TRUE(link.log.empty());
+}
+
+// The batch's summary and the list's and the scan's complaints speak the run's language.
+TEST_F(Cli, ListsAndScansSpeakHungarian) {
+    const auto conf = file("conf.json", configToJson(ConverterConfig{}));
+    EXPECT_EQ(run({"--lang", "hu", "--hosts", file("h.csv", "address\n1.2.3.4\n"), "apply", conf}),
+              2);
+    EXPECT_NE(err.str().find("1. sor: nincs \"host\" vagy \"port\" oszlop"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(run({"--lang", "hu", "scan", "10.0.0.0/8"}), 2);
+    EXPECT_NE(err.str().find("tágabb, mint /16"), std::string::npos) << err.str();
+    link.failAt = 0;
+    EXPECT_EQ(run({"--lang", "hu", "--hosts", file("ok.csv", "port\na\nb\n"), "read"}), 1);
+    EXPECT_NE(err.str().find("2 konverter: 2 sikertelen"), std::string::npos) << err.str();
 }
 
 } // namespace

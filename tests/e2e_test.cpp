@@ -38,7 +38,7 @@ using sim::SnmpFaults;
 
 struct Devices {
     PosixSerialPort port;
-    PosixUdpSocket socket;
+    PosixUdpSocket socket{test::loopbackResolver};
     SystemClock clock;
     FirmwareFile file;
 };
@@ -327,6 +327,7 @@ protected:
                                    devices.port, socket, clock, devices.file, sink, catalogue);
                            },
                            ticks};
+        env.resolve = test::loopbackResolver;
         return runCli(args, env);
     }
     std::filesystem::path dir;
@@ -376,8 +377,8 @@ TEST_F(CliAgainstSimulator, ExitCodes) {
     EXPECT_EQ(run(converter, {"--lang", "en", "--port", nothing, "read"}), 1);
     EXPECT_EQ(err.str(), "Couldn't open communication port!\nvarnadex-cli: " +
                              echoedValue(nothing) + ": no such device\n");
-    EXPECT_EQ(run(converter, {"--lang", "hu", "--host", "no-such-host.invalid", "reset"}), 1);
-    EXPECT_EQ(err.str(), "Nem tudok kapcsolódni a távoli eszközhöz (no-such-host.invalid)!\n");
+    EXPECT_EQ(run(converter, {"--lang", "hu", "--host", "no-such-host.test", "reset"}), 1);
+    EXPECT_EQ(err.str(), "Nem tudok kapcsolódni a távoli eszközhöz (no-such-host.test)!\n");
 }
 
 TEST_F(CliAgainstSimulator, CommunityTravelsInTheConvertersCodePage) {
@@ -542,10 +543,10 @@ TEST_F(CliAgainstSimulator, ABackupRestoresEveryRegisterOfAnotherConverter) {
     Converter source, target;
     ASSERT_TRUE(source.ok && target.ok);
     auto odd = registerImage(edited(ConverterConfig{}));
-    odd[44] = 0x20;                                          // a data format no list entry has
-    odd[56] = 250;                                           // keep-alive 25 s
-    odd[57] = 5;                                             // network timeout below 15
-    odd[33] = 0, odd[32] = 0;                                // remote port 0
+    odd[44] = 0x20;           // a data format no list entry has
+    odd[56] = 250;            // keep-alive 25 s
+    odd[57] = 5;              // network timeout below 15
+    odd[33] = 0, odd[32] = 0; // remote port 0
     const std::uint8_t community[] = {0x81, 0x98, 0x00, '"', 0x1B, 0xFF, 'a', '\\', 0x7F, 0x90};
     odd[80] = sizeof community;
     std::copy(std::begin(community), std::end(community), odd.begin() + 81);
@@ -598,8 +599,8 @@ TEST_F(CliAgainstSimulator, TheDataFormatTextDecidesTheCode) {
         const auto path = (dir / "format.json").string();
         std::ofstream(path) << text;
         converter.memory.write(44, 0xEE);
-        EXPECT_EQ(run(converter, {"--lang", "en", "--host", converter.config(1).agentHost,
-                                  "write", path}),
+        EXPECT_EQ(run(converter,
+                      {"--lang", "en", "--host", converter.config(1).agentHost, "write", path}),
                   r.status)
             << r.format << err.str();
         if (r.status == 2) {

@@ -3,6 +3,7 @@
 #include "app/Batch.h"
 #include "app/Csv.h"
 #include "app/HostList.h"
+#include "app/Interruption.h"
 
 #include <gtest/gtest.h>
 
@@ -38,14 +39,16 @@ TEST(Csv, QuotingCases) {
     };
     for (const auto& r : rows) {
         auto t = parseCsv(r.text);
-        EXPECT_EQ(t.error, "") << r.text;
+        EXPECT_FALSE(t.problem) << r.text;
         EXPECT_EQ(fieldsOf(t), r.rows) << r.text;
     }
     auto t = parseCsv("\"two\nlines\",x\ny,z\n");
     EXPECT_EQ(t.records[1].line, 3u);
 
-    EXPECT_EQ(parseCsv("a\n\"open,x\n").error, "line 2: a quote is not closed");
-    EXPECT_EQ(parseCsv("\"a\"b,c").error, "line 1: text after a closing quote");
+    MessageCatalogue english;
+    english.fill(1);
+    EXPECT_EQ(english.say(*parseCsv("a\n\"open,x\n").problem), "line 2: a quote is not closed");
+    EXPECT_EQ(english.say(*parseCsv("\"a\"b,c").problem), "line 1: text after a closing quote");
 }
 
 TEST(HostList, ColumnsOverrideTheFileForTheirConverter) {
@@ -53,7 +56,7 @@ TEST(HostList, ColumnsOverrideTheFileForTheirConverter) {
                               "127.0.0.1:1161,,10.0.0.1,,,2.2\n"
                               ",/dev/ttyUSB0,10.0.0.2,private,\"a,b\",\n"
                               ",,,,\n");
-    ASSERT_EQ(list.error, "");
+    ASSERT_FALSE(list.problem);
     ASSERT_EQ(list.entries.size(), 2u);
     ConverterConfig c;
     ASSERT_FALSE(applyHostEntry(list.entries[1], c));
@@ -68,10 +71,13 @@ TEST(HostList, ColumnsOverrideTheFileForTheirConverter) {
     EXPECT_EQ(first.snmpCommunity, ConverterConfig{}.snmpCommunity); // an empty cell keeps it
 
     auto bad = parseHostList("host,networkTimeout\n127.0.0.1,300\n");
-    ASSERT_EQ(bad.error, "");
+    ASSERT_FALSE(bad.problem);
     auto refused = applyHostEntry(bad.entries[0], c);
     ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->rfind("line 2: \"networkTimeout\"", 0), 0u) << *refused;
+    MessageCatalogue english;
+    english.fill(1);
+    const std::string said = english.say(*refused);
+    EXPECT_EQ(said.rfind("line 2: \"networkTimeout\"", 0), 0u) << said;
 }
 
 TEST(Batch, EveryJobRunsOnceAndAStopStartsNoMore) {
@@ -80,7 +86,7 @@ TEST(Batch, EveryJobRunsOnceAndAStopStartsNoMore) {
     std::size_t finished = 0;
     EXPECT_EQ(
         runBatch(
-            kJobs, 8, nullptr, [&](std::size_t i) { ++runs[i]; }, [&](std::size_t) { ++finished; }),
+            kJobs, 8, {}, [&](std::size_t i) { ++runs[i]; }, [&](std::size_t) { ++finished; }),
         kJobs);
     for (auto& r : runs)
         EXPECT_EQ(r, 1);
@@ -89,7 +95,7 @@ TEST(Batch, EveryJobRunsOnceAndAStopStartsNoMore) {
     Interruption stop;
     std::atomic<std::size_t> ran = 0;
     const auto started = runBatch(
-        kJobs, 1, &stop,
+        kJobs, 1, [&] { return stop.requested(); },
         [&](std::size_t i) {
             ++ran;
             if (i == 4) stop.request();

@@ -23,11 +23,13 @@ constexpr Ipv4Address ip(unsigned a, unsigned b, unsigned c, unsigned d) {
 TargetSources fakeSources() {
     TargetSources s;
     s.resolve = [](const std::string& name) {
-        if (name == "fleet.test") return std::vector<Ipv4Address>{ip(127, 5, 0, 1), ip(127, 5, 0, 2)};
+        if (name == "fleet.test")
+            return std::vector<Ipv4Address>{ip(127, 5, 0, 1), ip(127, 5, 0, 2)};
         return std::vector<Ipv4Address>{};
     };
     s.readFile = [](const std::string& path, std::string& error) -> std::optional<std::string> {
-        if (path == "list") return "# converters of hall 2\n127.5.0.9\n\n  127.5.0.1  # again\r\n127.5.1.0/31\n";
+        if (path == "list")
+            return "# converters of hall 2\n127.5.0.9\n\n  127.5.0.1  # again\r\n127.5.1.0/31\n";
         if (path == "nested") return "@list\n";
         if (path == "bad") return "127.5.0.1\n127.5.0.300\n";
         error = "No such file or directory";
@@ -36,9 +38,19 @@ TargetSources fakeSources() {
     return s;
 }
 
+const MessageCatalogue& english() {
+    static const MessageCatalogue catalogue = [] {
+        MessageCatalogue c;
+        c.fill(1);
+        return c;
+    }();
+    return catalogue;
+}
+
 TEST(ScanTargets, ExpandsEveryFormInOrderOnce) {
-    const auto list = expandTargets({"127.5.0.4/30", "fleet.test", "@list", "127.5.0.5"}, fakeSources());
-    ASSERT_TRUE(list.ok()) << list.error;
+    const auto list =
+        expandTargets({"127.5.0.4/30", "fleet.test", "@list", "127.5.0.5"}, fakeSources());
+    ASSERT_TRUE(list.ok()) << english().say(*list.problem);
     const std::vector<Ipv4Address> expected = {
         ip(127, 5, 0, 4), ip(127, 5, 0, 5), ip(127, 5, 0, 6), ip(127, 5, 0, 7), // host bits ignored
         ip(127, 5, 0, 1), ip(127, 5, 0, 2), ip(127, 5, 0, 9), ip(127, 5, 1, 0), ip(127, 5, 1, 1)};
@@ -53,17 +65,23 @@ TEST(ScanTargets, RefusesWhatCannotBeScanned) {
         const char* target;
         const char* why;
     } cases[] = {
-        {"127.0.0.0/15", "wider than /16"}, {"127.5.0.0/33", "at most /32"},
-        {"127.5.0.0/", "not a CIDR range"}, {"127.5.0.0/x", "not a CIDR range"},
-        {"127.5.0.300", "not an IPv4 address"}, {"127.5.0", "not an IPv4 address"},
-        {"nowhere.test", "unknown host"},    {"@missing", "No such file"},
-        {"@nested", "cannot name another file"}, {"@bad", "bad:2: \"127.5.0.300\""},
+        {"127.0.0.0/15", "wider than /16"},
+        {"127.5.0.0/33", "at most /32"},
+        {"127.5.0.0/", "not a CIDR range"},
+        {"127.5.0.0/x", "not a CIDR range"},
+        {"127.5.0.300", "not an IPv4 address"},
+        {"127.5.0", "not an IPv4 address"},
+        {"nowhere.test", "unknown host"},
+        {"@missing", "No such file"},
+        {"@nested", "cannot name another file"},
+        {"@bad", "bad:2: \"127.5.0.300\""},
         {"", "not an address"},
     };
     for (const auto& c : cases) {
         const auto list = expandTargets({"127.5.0.1", c.target}, fakeSources());
         EXPECT_FALSE(list.ok()) << c.target;
-        EXPECT_NE(list.error.find(c.why), std::string::npos) << c.target << ": " << list.error;
+        const std::string said = list.problem ? english().say(*list.problem) : "";
+        EXPECT_NE(said.find(c.why), std::string::npos) << c.target << ": " << said;
         EXPECT_TRUE(list.addresses.empty()) << c.target;
     }
 }
@@ -97,8 +115,8 @@ TEST_F(ScannerTest, TellsConvertersFromEverythingElse) {
     const Ipv4Address converter = ip(127, 6, 0, 1), silent = ip(127, 6, 0, 2),
                       refusing = ip(127, 6, 0, 3), stranger = ip(127, 6, 0, 4);
     auto& host = socket.agent(converter);
-    const std::uint8_t regs[] = {0x00, 0x50, 0xC2, 0xAB, 0xC0, 0x00, 127, 6, 0, 1,
-                                 255, 255, 255, 0, 127, 6, 0, 254};
+    const std::uint8_t regs[] = {0x00, 0x50, 0xC2, 0xAB, 0xC0, 0x00, 127, 6, 0,
+                                 1,    255,  255,  255,  0,    127,  6,   0, 254};
     for (std::uint8_t i = 0; i < 18; ++i)
         host.memory->write(static_cast<std::uint8_t>(10 + i), regs[i]);
     socket.refusing(refusing);
@@ -174,9 +192,9 @@ protected:
     int run(ScanRequest request) {
         out.str("");
         err.str("");
-        CliEnvironment env{"varnadex-cli", out, err, false, {}, clock, &interruption,
+        CliEnvironment env{"varnadex-cli",   out, err, false, {}, clock, &interruption,
                            [] { return 15; }};
-        return runScan(request, env, socket, fakeSources());
+        return runScan(request, english(), env, socket, fakeSources());
     }
 
     FakeClock clock;
@@ -197,8 +215,9 @@ TEST_F(ScanCommandTest, WritesOneJsonLinePerConverterAndWithAllOnePerAddress) {
                          "\"subnetMask\": \"20.21.22.23\", \"gatewayAddress\": \"24.25.26.27\"}\n");
     request.all = true;
     EXPECT_EQ(run(request), 0);
-    EXPECT_NE(out.str().find("{\"host\": \"127.5.0.3\", \"port\": 161, \"status\": \"no-answer\"}\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.str().find("{\"host\": \"127.5.0.3\", \"port\": 161, \"status\": \"no-answer\"}\n"),
+        std::string::npos);
 }
 
 TEST_F(ScanCommandTest, TextTableEndsWithTheCount) {

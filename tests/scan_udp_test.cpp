@@ -28,7 +28,9 @@ TEST(ScanUdp, FindsEachConverterOfAFleetWithItsOwnAddresses) {
     request.targets = {"127.77.16.0/28"};
     request.snmpPort = fleet.port();
     request.all = true;
-    ASSERT_EQ(runScan(request, env), 0) << err.str();
+    MessageCatalogue catalogue;
+    catalogue.fill(1);
+    ASSERT_EQ(runScan(request, catalogue, env), 0) << err.str();
 
     std::istringstream lines(out.str());
     int converters = 0, others = 0;
@@ -44,11 +46,11 @@ TEST(ScanUdp, FindsEachConverterOfAFleetWithItsOwnAddresses) {
     }
     EXPECT_EQ(converters, 3);
     EXPECT_EQ(others, 13);
-    EXPECT_NE(out.str().find("{\"host\": \"127.77.16.5\", \"port\": " +
-                             std::to_string(fleet.port()) +
-                             ", \"firmware\": \"2.2\", \"macAddress\": \"0050C24D1005\", "
-                             "\"ipAddress\": \"127.77.16.5\""),
-              std::string::npos)
+    EXPECT_NE(
+        out.str().find("{\"host\": \"127.77.16.5\", \"port\": " + std::to_string(fleet.port()) +
+                       ", \"firmware\": \"2.2\", \"macAddress\": \"0050C24D1005\", "
+                       "\"ipAddress\": \"127.77.16.5\""),
+        std::string::npos)
         << out.str();
 }
 

@@ -363,7 +363,7 @@ void CConfDlg::OnOpenConfiguration() {
     const ConfigFileResult opened = parseConfigFile(*file.content);
     if (!opened.config) {
         sink_.show(MessageKind::Error,
-                   texts.extra(ExtraMsg::ConfigFileRefused, shown, opened.error));
+                   texts.extra(ExtraMsg::ConfigFileRefused, shown, texts.say(*opened.problem)));
         return;
     }
     // The file describes a converter; how this window reaches one stays as it is.
@@ -379,8 +379,8 @@ void CConfDlg::OnOpenConfiguration() {
     DoDataExchange(false);
     if (!opened.warnings.empty()) {
         std::string notes;
-        for (const std::string& w : opened.warnings)
-            notes += (notes.empty() ? "" : "\n") + w;
+        for (const Problem& w : opened.warnings)
+            notes += (notes.empty() ? "" : "\n") + texts.say(w);
         sink_.show(MessageKind::Warning, texts.extra(ExtraMsg::ConfigFileNotes, shown, notes));
     }
 }

@@ -1,8 +1,7 @@
 #include "ui/FindConvertersDlg.h"
 
-#include "config/CodePage.h"
-#include "platform/SystemDevices.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemDevices.h"
 #include "snmp/SnmpSocket.h"
 
 #include <QHostAddress>
@@ -25,23 +24,46 @@ const DialogTemplate kFindTemplate = {
     {0, 0, 320, 190},
     {},
     {
-        {-1, ControlKind::Label, "&Addresses to search:", "&Keresendő címek:", {7, 9, 70, 8},
-         {7, 9, 70, 8}, None, CFindConvertersDlg::kRangeEdit},
+        {-1,
+         ControlKind::Label,
+         "&Addresses to search:",
+         "&Keresendő címek:",
+         {7, 9, 70, 8},
+         {7, 9, 70, 8},
+         None,
+         CFindConvertersDlg::kRangeEdit},
         {CFindConvertersDlg::kRangeEdit, ControlKind::Edit, "", "", {80, 7, 170, 14}},
-        {CFindConvertersDlg::kSearch, ControlKind::PushButton, "&Search", "Kere&sés",
+        {CFindConvertersDlg::kSearch,
+         ControlKind::PushButton,
+         "&Search",
+         "Kere&sés",
          {256, 7, 57, 14}},
-        {-1, ControlKind::Label, "&Converters found:", "&Talált konverterek:", {7, 28, 120, 8},
-         {}, None, CFindConvertersDlg::kResults},
-        {CFindConvertersDlg::kResults, ControlKind::List,
-         "Address\tMAC Address\tIP Address\tFirmware", "Cím\tMAC azonosító\tIP cím\tFirmware",
+        {-1,
+         ControlKind::Label,
+         "&Converters found:",
+         "&Talált konverterek:",
+         {7, 28, 120, 8},
+         {},
+         None,
+         CFindConvertersDlg::kResults},
+        {CFindConvertersDlg::kResults,
+         ControlKind::List,
+         "Address\tMAC Address\tIP Address\tFirmware",
+         "Cím\tMAC azonosító\tIP cím\tFirmware",
          {7, 39, 306, 118}},
         {CFindConvertersDlg::kStatus, ControlKind::Label, "", "", {7, 162, 190, 20}},
-        {1, ControlKind::DefaultButton, "&Use", "&Kiválaszt", {202, 169, 54, 14}, {}, StartsDisabled},
+        {1,
+         ControlKind::DefaultButton,
+         "&Use",
+         "&Kiválaszt",
+         {202, 169, 54, 14},
+         {},
+         StartsDisabled},
         {2, ControlKind::PushButton, "Cancel", "Mégsem", {259, 169, 54, 14}},
     },
 };
 
-enum Text { Searching, Summary, NoCommunity, SocketFailed, Stopped };
+enum Text { Searching, Summary, Stopped };
 
 struct TextPair {
     const char* english;
@@ -51,10 +73,6 @@ struct TextPair {
 constexpr TextPair kTexts[] = {
     {"Searching... %1 converters so far.", "Keresés... eddig %1 konverter."},
     {"%1 converters in %2 addresses, %3 s.", "%1 konverter %2 címen, %3 mp."},
-    {"The community string holds a character the converter cannot store.",
-     "A community olyan karaktert tartalmaz, amelyet a konverter nem tud tárolni."},
-    {"No network socket could be had for the search.",
-     "Nem sikerült hálózati socketet létrehozni a kereséshez."},
     {"Search stopped: %1 converters found.", "Keresés leállítva: %1 konverter."},
 };
 
@@ -66,13 +84,9 @@ QString orDash(const std::optional<std::string>& value) {
 
 CFindConvertersDlg::CFindConvertersDlg(CConfApp& app, const std::string& agentHost,
                                        const std::string& accessCommunity, QWidget* parent)
-    : QDialog(parent), app_(app), built_(*this, kFindTemplate, app.language == 1) {
-    const auto address = splitAgentHost(agentHost);
-    port_ = address ? address->port : kSnmpPort;
-    const auto community = toConverterText(accessCommunity);
-    communityOk_ = community.has_value();
-    community_ = community.value_or("");
-
+    : QDialog(parent), app_(app), built_(*this, kFindTemplate, app.language == 1),
+      settings_(makeScanSettings(splitAgentHost(agentHost).value_or(AgentAddress{}).port,
+                                 accessCommunity)) {
     // Only filled in: nothing is searched until the user asks.
     built_.get<QLineEdit>(kRangeEdit)->setText(localNetworks());
     auto* list = built_.get<QTreeWidget>(kResults);
@@ -95,21 +109,28 @@ QString CFindConvertersDlg::text(int which) const {
 }
 
 QString CFindConvertersDlg::localNetworks() {
-    QStringList ranges;
+    std::vector<InterfaceAddress> interfaces;
     for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
         const auto flags = nic.flags();
-        if (!(flags & QNetworkInterface::IsUp) || (flags & QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            const QHostAddress ip = entry.ip();
-            if (ip.protocol() != QAbstractSocket::IPv4Protocol) continue;
-            // A wider network is mostly other equipment; a /24 is what a search should cover
-            // unasked. The user can type a wider range.
-            const int prefix = std::max(entry.prefixLength(), 24);
-            const QHostAddress network(ip.toIPv4Address() & (0xFFFFFFFFu << (32 - prefix)));
-            const QString range = network.toString() + u'/' + QString::number(prefix);
-            if (!ranges.contains(range)) ranges << range;
-        }
+        for (const QNetworkAddressEntry& entry : nic.addressEntries())
+            interfaces.push_back({bool(flags & QNetworkInterface::IsUp),
+                                  bool(flags & QNetworkInterface::IsLoopBack), entry.ip(),
+                                  entry.prefixLength()});
+    }
+    return localNetworks(interfaces);
+}
+
+QString CFindConvertersDlg::localNetworks(const std::vector<InterfaceAddress>& interfaces) {
+    QStringList ranges;
+    for (const InterfaceAddress& a : interfaces) {
+        if (!a.up || a.loopback || a.ip.protocol() != QAbstractSocket::IPv4Protocol) continue;
+        // A wider network is mostly other equipment; a /24 is what a search should cover
+        // unasked. The user can type a wider range.
+        const int prefix = std::clamp(a.prefixLength, 24, 32);
+        const quint32 mask = prefix == 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> prefix);
+        const QHostAddress network(a.ip.toIPv4Address() & mask);
+        const QString range = network.toString() + u'/' + QString::number(prefix);
+        if (!ranges.contains(range)) ranges << range;
     }
     return ranges.join(u' ');
 }
@@ -117,8 +138,9 @@ QString CFindConvertersDlg::localNetworks() {
 void CFindConvertersDlg::OnSearch() {
     if (searching()) return;
     auto* status = built_.get<QLabel>(kStatus);
-    if (!communityOk_) {
-        status->setText(text(NoCommunity));
+    // The scanner's own check of its settings: nothing is sent that it would refuse.
+    if (const auto* problem = std::get_if<Problem>(&settings_)) {
+        status->setText(QString::fromStdString(app_.messageCatalogue.say(*problem)));
         return;
     }
     const QStringList words =
@@ -127,8 +149,8 @@ void CFindConvertersDlg::OnSearch() {
     for (const QString& w : words)
         targets.push_back(w.toStdString());
     const TargetList list = expandTargets(targets, systemTargetSources());
-    if (!list.ok() || list.addresses.empty()) {
-        status->setText(QString::fromStdString(list.error));
+    if (!list.ok()) {
+        status->setText(QString::fromStdString(app_.messageCatalogue.say(*list.problem)));
         return;
     }
 
@@ -138,9 +160,7 @@ void CFindConvertersDlg::OnSearch() {
     converters_ = 0;
     status->setText(text(Searching).arg(0));
     stop_.clear();
-    ScanSettings settings;
-    settings.port = port_;
-    settings.community = community_;
+    const ScanSettings settings = std::get<ScanSettings>(settings_);
     worker_ = std::thread([this, settings, addresses = list.addresses] {
         const auto started = std::chrono::steady_clock::now();
         SystemProbeSocket socket;
@@ -150,7 +170,8 @@ void CFindConvertersDlg::OnSearch() {
             Scanner scanner(socket, clock, settings, &stop_);
             end = scanner.run(addresses, [this](const ScanFinding& f) {
                 if (f.status != ScanStatus::Converter) return;
-                QMetaObject::invokeMethod(this, [this, f] { found(f); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, f] { found(f); }, Qt::QueuedConnection);
             });
         }
         const double seconds =
@@ -184,7 +205,9 @@ void CFindConvertersDlg::finished(ScanEnd end, int addresses, double seconds) {
         status->setText(text(Stopped).arg(converters_));
         break;
     case ScanEnd::SocketFailed:
-        status->setText(text(SocketFailed));
+    case ScanEnd::BadSettings:
+        status->setText(
+            QString::fromStdString(app_.messageCatalogue.extra(ExtraMsg::ScanSocketFailed)));
         break;
     }
 }
@@ -199,7 +222,8 @@ void CFindConvertersDlg::accept() {
     if (selected.isEmpty()) return;
     stopSearch();
     chosenHost_ = selected.front()->text(0).toStdString();
-    if (port_ != kSnmpPort) chosenHost_.append(":").append(std::to_string(port_));
+    const std::uint16_t port = std::get<ScanSettings>(settings_).port;
+    if (port != kSnmpPort) chosenHost_.append(":").append(std::to_string(port));
     QDialog::accept();
 }
 

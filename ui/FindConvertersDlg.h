@@ -6,10 +6,13 @@
 #include "ui/DialogBuilder.h"
 
 #include <QDialog>
+#include <QHostAddress>
 
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <variant>
+#include <vector>
 
 namespace varnadex::ui {
 
@@ -44,6 +47,14 @@ public:
     // The IPv4 networks of this machine's interfaces that are up, loopback aside, each as
     // CIDR text and at most a /24 around the machine's own address.
     static QString localNetworks();
+    // One interface address as localNetworks() weighs it.
+    struct InterfaceAddress {
+        bool up = false;
+        bool loopback = false;
+        QHostAddress ip;
+        int prefixLength = 0;
+    };
+    static QString localNetworks(const std::vector<InterfaceAddress>& interfaces);
 
 public slots:
     void accept() override;
@@ -57,9 +68,8 @@ private:
 
     CConfApp& app_;
     BuiltDialog built_;
-    std::uint16_t port_;
-    std::string community_; // in the converter's code page; empty when it cannot be sent
-    bool communityOk_ = true;
+    // The search's port and community, checked as the scanner checks them.
+    std::variant<ScanSettings, Problem> settings_;
     Interruption stop_;
     std::thread worker_;
     int converters_ = 0;

@@ -11,7 +11,7 @@ namespace {
 bool read(const std::string& text, std::optional<ConverterConfig>& config) {
     auto result = parseConfigFile(text);
     config = std::move(result.config);
-    return config || !result.error.empty();
+    return config || result.problem.has_value();
 }
 
 } // namespace

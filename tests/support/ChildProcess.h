@@ -1,10 +1,14 @@
 #pragma once
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,50 +17,81 @@ extern char** environ;
 
 namespace varnadex::test {
 
-// A program run as a child, its stdout and stderr read line by line from one pipe.
+// A program run as a child. Its standard error is read line by line from a pipe; its standard
+// output goes into the same pipe, into a pipe of its own, to a file (/dev/full), or nowhere
+// (a closed descriptor).
 class ChildProcess {
 public:
-    explicit ChildProcess(std::vector<std::string> args) {
+    enum class Output { WithErrors, OwnPipe, Closed };
+
+    explicit ChildProcess(std::vector<std::string> args, Output output = Output::WithErrors,
+                          const std::string& outputFile = {}) {
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        int fds[2];
-        if (::pipe(fds) != 0) return;
+        int errPipe[2], outPipe[2] = {-1, -1};
+        if (::pipe2(errPipe, O_CLOEXEC) != 0) return;
+        if (output == Output::OwnPipe && ::pipe2(outPipe, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        if (!outputFile.empty())
+            posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY, 0);
+        else if (output == Output::OwnPipe)
+            posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+        else if (output == Output::Closed)
+            posix_spawn_file_actions_addclose(&actions, 1);
+        else
+            posix_spawn_file_actions_adddup2(&actions, errPipe[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
         if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
         posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        out = ::fdopen(fds[0], "r");
+        ::close(errPipe[1]);
+        err = ::fdopen(errPipe[0], "r");
+        if (outPipe[1] >= 0) {
+            ::close(outPipe[1]);
+            out = ::fdopen(outPipe[0], "r");
+        }
     }
     ~ChildProcess() {
         if (pid > 0) {
             ::kill(pid, SIGKILL);
             finish();
         }
-        if (out) std::fclose(out);
+        if (err) std::fclose(err);
+        closeOutput();
     }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // The next line, or "" at the end of the output.
-    std::string line() {
-        char buf[512] = {};
-        if (!out || !std::fgets(buf, sizeof buf, out)) return {};
-        std::string s = buf;
-        if (!s.empty() && s.back() == '\n') s.pop_back();
-        return s;
-    }
-    // Everything still to come, up to the end of the output.
+    // The next line of standard error (and of standard output, when they share the pipe), or
+    // "" at its end.
+    std::string line() { return lineOf(err); }
+    // Everything still to come there, up to the end.
     std::string rest() {
-        std::string text, l;
-        while (!(l = line()).empty())
-            text += l + "\n";
+        std::string text;
+        if (!err) return text;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, err)) > 0;)
+            text.append(buffer, n);
         return text;
+    }
+    // Reads lines until one holds `text`; the lines read, or "" when the output ended first.
+    std::string until(const std::string& text) {
+        std::string read;
+        while (err && !std::feof(err)) {
+            const std::string l = line();
+            read += l + "\n";
+            if (l.find(text) != std::string::npos) return read;
+        }
+        return {};
+    }
+    // The next line of standard output when it has a pipe of its own.
+    std::string outputLine() { return lineOf(out); }
+    // Standard output's reader goes away, as `head -1` does after its line.
+    void closeOutput() {
+        if (out) std::fclose(out);
+        out = nullptr;
     }
     // The exit status, or -1 when the child did not exit by itself (a signal ended it).
     int finish() {
@@ -66,6 +101,17 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     pid_t pid = -1;
+
+private:
+    static std::string lineOf(std::FILE* from) {
+        std::string s;
+        if (!from) return s;
+        for (int c = std::fgetc(from); c != EOF && c != '\n'; c = std::fgetc(from))
+            s += static_cast<char>(c);
+        return s;
+    }
+
+    std::FILE* err = nullptr;
     std::FILE* out = nullptr;
 };
 
