@@ -2,6 +2,7 @@
 
 #include "app/Csv.h"
 #include "config/ConfigFile.h"
+#include "config/Fields.h"
 
 #include <algorithm>
 #include <map>
@@ -9,7 +10,9 @@
 namespace varnadex {
 namespace {
 
-constexpr const char* kAccessCommunity = "community";
+// The columns that say where a converter is; every other column is a field's.
+constexpr const char* kHostColumn = "host";
+constexpr const char* kPortColumn = "port";
 
 } // namespace
 
@@ -40,8 +43,8 @@ HostList parseHostList(std::string_view csv) {
         if (it == header.end()) return std::nullopt;
         return static_cast<std::size_t>(it - header.begin());
     };
-    const auto hostColumn = column("host");
-    const auto portColumn = column("port");
+    const auto hostColumn = column(kHostColumn);
+    const auto portColumn = column(kPortColumn);
     if (!hostColumn && !portColumn) {
         list.problem = Problem(ExtraMsg::ListNoHostColumn);
         return list;
@@ -87,11 +90,12 @@ Problem onLine(std::size_t line, Problem why) {
 
 std::optional<Problem> applyHostEntry(const HostEntry& entry, ConverterConfig& config) {
     config.accessMode = entry.serial ? 0 : 1;
-    (entry.serial ? config.comPort : config.agentHost) = entry.address;
+    *textOf(*fieldForColumn(entry.serial ? kPortColumn : kHostColumn), config) = entry.address;
     for (const auto& [name, value] : entry.cells) {
-        if (name == kAccessCommunity) {
-            config.accessCommunity = value;
-        } else if (name == "firmwareVersion") {
+        const Field* f = fieldForColumn(name);
+        if (f && uses(*f, AccessSetting) && textOf(*f, config)) {
+            *textOf(*f, config) = value; // the community to reach this converter with
+        } else if (f && uses(*f, Reported)) {
             // What a read found, as a configuration file carries it: never sent.
         } else if (auto refused = setField(config, name, value)) {
             return onLine(entry.line, std::move(*refused));

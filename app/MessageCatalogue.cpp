@@ -127,10 +127,9 @@ constexpr ExtraText kExtra[] = {
     {"\"%1\" is %2, outside the settings dialog's range %3 to %4; it is written as it stands",
      "\"%1\" értéke %2, a beállító ablak %3 és %4 közötti tartományán kívül; változatlanul "
      "íródik be"},
-    {"\"dataFormat\" \"%1\" and \"dataFormatCode\" %2 name different data formats",
-     "a \"dataFormat\" (\"%1\") és a \"dataFormatCode\" (%2) különböző adatformátumot ad meg"},
-    {"macAddress is written only with --enable-mac",
-     "a macAddress csak az --enable-mac kapcsolóval írható"},
+    {"\"%1\" \"%2\" and \"%3\" %4 name different data formats",
+     "a \"%1\" (\"%2\") és a \"%3\" (%4) különböző adatformátumot ad meg"},
+    {"%1 is written only with --enable-mac", "a %1 csak az --enable-mac kapcsolóval írható"},
 
     // Lists of converters.
     {"the list is empty: its first line names the columns (host or port, ...)",

@@ -74,8 +74,8 @@ enum class ExtraMsg : int {
     FieldMustBeWhole,   // %1 = field
     FieldOutOfRange,    // %1 = field, %2 = low, %3 = high
     FieldOutsideDialog, // %1 = field, %2 = value, %3 = low, %4 = high
-    DataFormatConflict, // %1 = dataFormat, %2 = dataFormatCode
-    MacNeedsEnable,
+    DataFormatConflict, // %1 = the text's field, %2 = its value, %3 = the code's field, %4 = code
+    MacNeedsEnable,     // %1 = the MAC address's field
 
     // A list of converters (--hosts).
     ListEmpty,

@@ -43,7 +43,7 @@ int main() {
             switch (f.status) {
             case ScanStatus::Converter:
                 ++converters;
-                if (!f.gatewayAddress) ++partial;
+                if (!f.values.back().second) ++partial;
                 break;
             case ScanStatus::Refused:
                 ++refused;
@@ -81,8 +81,9 @@ int main() {
                 found, foundPartial, foundRefused, foundSilent);
     std::printf("  time per scan     : median %.2f s, best %.2f s, worst %.2f s\n",
                 times[times.size() / 2], times.front(), times.back());
-    std::printf("  agents silent     : median %.2f s, best %.2f s, worst %.2f s (wrong community)\n",
-                silentTimes[silentTimes.size() / 2], silentTimes.front(), silentTimes.back());
+    std::printf(
+        "  agents silent     : median %.2f s, best %.2f s, worst %.2f s (wrong community)\n",
+        silentTimes[silentTimes.size() / 2], silentTimes.front(), silentTimes.back());
     std::printf("  floor             : %.2f s (%d / %u per second + one 2.1 s attempt schedule)\n",
                 floor, kAddresses, kRate);
     std::printf("  target            : under 3 s\n");

@@ -38,7 +38,8 @@ constexpr int kRuns = 7;
 bool readAll(TypedAccessors& a) {
     std::string text;
     std::uint8_t byte = 0;
-    for (const FieldEntry* f : readOrder()) {
+    for (const TransferStep& step : readOrder()) {
+        const Field* f = step.field;
         int ok = 0;
         switch (f->kind) {
         case AccessorKind::Mac:
@@ -49,9 +50,6 @@ bool readAll(TypedAccessors& a) {
             break;
         case AccessorKind::Word:
             ok = a.GetWord(f->first, text);
-            break;
-        case AccessorKind::Decimal:
-            ok = a.GetDecimal(f->first, text);
             break;
         case AccessorKind::Hex:
             ok = a.GetHex(f->first, text);

@@ -5,6 +5,7 @@
 #include "cli/Report.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"
+#include "config/Fields.h"
 #include "platform/FileIo.h"
 #include "snmp/SnmpSocket.h"
 
@@ -118,8 +119,9 @@ std::optional<std::string> refusedBeforeSending(const CommandRequest& request,
     // set checks its values on the defaults: what the converter holds is not known yet.
     ConverterConfig checked = target;
     for (const auto& [name, value] : request.assignments) {
-        if (name == "macAddress" && !target.enableMac)
-            return catalogue.say(Problem(ExtraMsg::MacNeedsEnable));
+        const Field* field = findField(name);
+        if (field && uses(*field, OnlyWithMac) && !target.enableMac)
+            return catalogue.say(Problem(ExtraMsg::MacNeedsEnable, {field->name}));
         if (auto refused = setField(checked, name, value)) return catalogue.say(*refused);
     }
     QuietSink quiet;

@@ -7,6 +7,7 @@
 #include "cli/ScanCommand.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"
+#include "config/Fields.h"
 #include "platform/FileIo.h"
 #include "snmp/SnmpSocket.h"
 
@@ -129,6 +130,7 @@ std::optional<UsageError> check(const Options& o, const std::string& lang) {
     // A scan names its own targets.
     const int targets =
         int(o.port.has_value()) + int(o.host.has_value()) + int(o.hosts.has_value());
+    if (o.command == "fields") return std::nullopt;
     if (o.command == "scan" ? targets != 0 : targets != 1)
         return UsageError{o.command == "scan"
                               ? "scan takes its targets, not --port, --host or --hosts"
@@ -216,6 +218,8 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     format(scan, "json");
     auto* firmware = app.add_subcommand("firmware", "load new firmware (serial link only)");
     firmware->add_option("FILE", o.file, "firmware file (.qfw)")->required();
+    app.add_subcommand("fields", "list the fields of a configuration file, one a line (what set "
+                                 "and a list's columns take)");
 
     auto refuse = [&](std::string message) {
         // The parser quotes what it refused as it came; each argument is echoed as every
@@ -387,6 +391,11 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
                                  catalogue.extra(ExtraMsg::ForcedExit),
                                  catalogue.extra(ExtraMsg::ForcedExitClean));
 
+    if (o.command == "fields") {
+        for (const Field& f : fields())
+            if (uses(f, InFile)) env.out << f.name << '\n';
+        return (env.out << std::flush) ? kExitOk : kExitFailed;
+    }
     if (o.command == "scan") {
         o.scan.format = o.format.value_or("json");
         if (o.community) o.scan.community = *o.community;

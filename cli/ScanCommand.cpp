@@ -34,23 +34,32 @@ std::string jsonLine(const ScanFinding& f, std::uint16_t port) {
         "{\"host\": \"" + formatIpv4Address(f.address) + "\", \"port\": " + std::to_string(port);
     if (f.status != ScanStatus::Converter)
         return line + ", \"status\": \"" + statusName(f.status) + "\"}\n";
-    return line + ", \"firmware\": \"" + f.firmware +
-           "\", \"macAddress\": " + jsonText(f.macAddress) +
-           ", \"ipAddress\": " + jsonText(f.ipAddress) +
-           ", \"subnetMask\": " + jsonText(f.subnetMask) +
-           ", \"gatewayAddress\": " + jsonText(f.gatewayAddress) + "}\n";
+    line += ", \"firmware\": \"" + f.firmware + "\"";
+    for (const auto& [field, value] : f.values)
+        line += std::string(", \"") + field->name + "\": " + jsonText(value);
+    return line + "}\n";
+}
+
+// The table's columns of the scanned fields: a MAC address is 12 characters and stands apart,
+// an IPv4 address at most 15.
+std::string scannedCells(const ScanFinding& f, bool heading) {
+    std::string cells;
+    for (const Field& field : fields()) {
+        if (!uses(field, Scanned)) continue;
+        std::string cell = heading ? field.scanHeading : f.value(field.name).value_or("-");
+        const bool mac = field.kind == AccessorKind::Mac;
+        cell.resize(std::max<std::size_t>(cell.size(), mac ? 12 : 15), ' ');
+        cells += cell + (mac ? "  " : " ");
+    }
+    return cells;
 }
 
 std::string textRow(const ScanFinding& f, std::uint16_t port) {
-    const auto cell = [](const std::optional<std::string>& v) { return v ? *v : "-"; };
     const bool converter = f.status == ScanStatus::Converter;
-    char row[160];
-    std::snprintf(row, sizeof row, "%-15s %5u  %-8s %-12s  %-15s %-15s %-15s %s\n",
-                  formatIpv4Address(f.address).c_str(), unsigned(port),
-                  converter ? f.firmware.c_str() : "-", cell(f.macAddress).c_str(),
-                  cell(f.ipAddress).c_str(), cell(f.subnetMask).c_str(),
-                  cell(f.gatewayAddress).c_str(), statusName(f.status));
-    return row;
+    char row[64];
+    std::snprintf(row, sizeof row, "%-15s %5u  %-8s ", formatIpv4Address(f.address).c_str(),
+                  unsigned(port), converter ? f.firmware.c_str() : "-");
+    return row + scannedCells(f, false) + statusName(f.status) + "\n";
 }
 
 } // namespace
@@ -117,10 +126,9 @@ int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEn
     if (!json) {
         std::sort(kept.begin(), kept.end(),
                   [](const auto& a, const auto& b) { return a.address < b.address; });
-        char head[160];
-        std::snprintf(head, sizeof head, "%-15s %5s  %-8s %-12s  %-15s %-15s %-15s %s\n", "HOST",
-                      "PORT", "FIRMWARE", "MAC", "IP", "MASK", "GATEWAY", "STATUS");
-        env.out << head;
+        char head[64];
+        std::snprintf(head, sizeof head, "%-15s %5s  %-8s ", "HOST", "PORT", "FIRMWARE");
+        env.out << head << scannedCells({}, true) << "STATUS\n";
         for (const auto& f : kept)
             env.out << textRow(f, request.snmpPort);
         char summary[120];

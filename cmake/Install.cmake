@@ -64,5 +64,6 @@ else()
     # No bash-completion here, or one that looks elsewhere: its documented default.
     set(VARNADEX_BASH_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()
-install(FILES ${varnadex_packaging}/completion/varnadex-cli
+# Made by cli/ from the built program, which knows the fields.
+install(FILES ${varnadex_generated}/completion/varnadex-cli
         DESTINATION ${VARNADEX_BASH_COMPLETION_DIR})

@@ -12,12 +12,11 @@ namespace {
 // the read record would store.
 std::array<std::uint8_t, 256> settledImage(const ConverterConfig& config) {
     auto image = registerImage(config);
-    for (const FieldEntry& f : registerMap()) {
-        if (f.rule == Rule::Text || f.rule == Rule::Community || f.rule == Rule::CommunityChars)
-            continue;
+    for (const Field* f : registerMap()) {
+        if (f->rule == Rule::Text || f->rule == Rule::Community) continue;
         ConverterConfig scratch;
-        applyRegisterValue(f, image[f.first], scratch);
-        if (auto settled = registerValueFor(f, scratch)) image[f.first] = *settled;
+        applyRegisterValue(*f, image[f->first], scratch);
+        if (auto settled = registerValueFor(*f, scratch)) image[f->first] = *settled;
     }
     return image;
 }
@@ -29,13 +28,13 @@ std::vector<std::string> differingFields(const ConverterConfig& a, const Convert
     const auto left = settledImage(a);
     const auto right = settledImage(b);
     std::vector<std::string> out;
-    for (const FieldEntry& f : registerMap()) {
-        if (&f == &macField() && !enableMac) continue;
+    for (const Field* f : registerMap()) {
+        if (uses(*f, OnlyWithMac) && !enableMac) continue;
         // The community's characters follow its length register; unused ones are 0 in both.
-        const std::size_t count = f.rule == Rule::Community ? 1 + kCommunityMaxLength : f.count;
-        if (!std::equal(left.begin() + f.first, left.begin() + f.first + count,
-                        right.begin() + f.first))
-            out.emplace_back(f.name);
+        const std::size_t count = f->rule == Rule::Community ? 1 + kCommunityMaxLength : f->count;
+        if (!std::equal(left.begin() + f->first, left.begin() + f->first + count,
+                        right.begin() + f->first))
+            out.emplace_back(f->name);
     }
     return out;
 }

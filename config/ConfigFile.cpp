@@ -2,7 +2,7 @@
 
 #include "app/MessageCatalogue.h"
 #include "config/CodePage.h"
-#include "config/DialogRules.h"
+#include "config/Fields.h"
 #include "config/RegisterMap.h"
 
 #include <nlohmann/json.hpp>
@@ -19,85 +19,23 @@ namespace {
 using json = nlohmann::ordered_json;
 using C = ConverterConfig;
 
-enum class Check { AnyText, DataFormat, MaxLength, Range };
+json valueOf(const Field& f, const C& c) {
+    if (const std::string* text = textOf(f, c)) return *text;
+    return numberOf(f, c);
+}
 
-struct JsonField {
-    const char* name;
-    std::variant<std::string C::*, int C::*, std::uint8_t C::*> member;
-    Check check;
-    int low = 0; // Range: what the field's registers can hold; MaxLength: the limit
-    int high = 0;
-    int dialogLow = 0; // Range: what the settings dialog offers
-    int dialogHigh = 0;
-    bool optional = false;
-};
-
-// A flag or a radio group: the dialogs offer 0 and 1, the register holds a byte.
-constexpr int kByteMax = 255;
-// keepAliveTimer is stored as seconds x 10 in one byte.
-constexpr int kKeepAliveRegisterMax = kByteMax / 10;
-
-#define VX_FLAG(name)                                                                              \
-    { #name, &C::name, Check::Range, 0, kByteMax, 0, 1 }
-
-// Values are refused only when the registers cannot hold them. Texts are checked by the write
-// itself before anything is sent (addresses, ports, the speed, the pattern character).
-const JsonField kFields[] = {
-    {"macAddress", &C::macAddress, Check::AnyText},
-    {"ipAddress", &C::ipAddress, Check::AnyText},
-    {"subnetMask", &C::subnetMask, Check::AnyText},
-    {"gatewayAddress", &C::gatewayAddress, Check::AnyText},
-    {"remoteAddress", &C::remoteAddress, Check::AnyText},
-    {"remotePort", &C::remotePort, Check::AnyText},
-    {"localPort", &C::localPort, Check::AnyText},
-    {"remoteSubnetMask", &C::remoteSubnetMask, Check::AnyText},
-    {"baudRate", &C::baudRate, Check::AnyText},
-    {"dataFormat", &C::dataFormat, Check::DataFormat},
-    {"dataFormatCode", &C::dataFormatCode, Check::Range, 0, kByteMax, 0, kByteMax, true},
-    VX_FLAG(rtsCtsFlowControl),
-    VX_FLAG(dtrMode),
-    VX_FLAG(crlfMode),
-    VX_FLAG(workingMode),
-    VX_FLAG(protocol),
-    VX_FLAG(tcpMode),
-    {"networkTimeout", &C::networkTimeout, Check::Range, 0, kByteMax, kNetworkTimeoutLow,
-     kNetworkTimeoutHigh},
-    {"keepAliveTimer", &C::keepAliveTimer, Check::Range, 0, kKeepAliveRegisterMax, kKeepAliveLow,
-     kKeepAliveHigh},
-    VX_FLAG(bufferHandling),
-    // Only Small, Medium and Huge have a register value; any other would not be written.
-    {"networkDelay", &C::networkDelay, Check::Range, 0, 2, 0, 2},
-    VX_FLAG(optimizeFor),
-    VX_FLAG(icmpEchoEnabled),
-    VX_FLAG(patternCharEnabled),
-    {"patternChar", &C::patternChar, Check::MaxLength, int(kPatternCharLimit)},
-    VX_FLAG(snmpReadEnabled),
-    VX_FLAG(snmpWriteEnabled),
-    {"snmpCommunity", &C::snmpCommunity, Check::MaxLength, int(kSnmpCommunityLimit)},
-    {"snmpFilterAddress", &C::snmpFilterAddress, Check::AnyText},
-    {"snmpFilterMask", &C::snmpFilterMask, Check::AnyText},
-};
-#undef VX_FLAG
-constexpr const char* kVersionMember = "firmwareVersion";
-
-json valueOf(const JsonField& f, const C& c) {
-    return std::visit(
-        [&](auto member) -> json {
-            if constexpr (std::is_same_v<decltype(member), std::string C::*>)
-                return c.*member;
-            else
-                return static_cast<int>(c.*member);
-        },
-        f.member);
+// The members a file holds, in its order: the fields, then what a read found.
+bool inFile(const Field& f) {
+    return uses(f, InFile) || uses(f, Reported);
 }
 
 // The parser's own account quotes what it stopped at; enough of it to find the place.
 constexpr std::size_t kParserMessageLimit = 160;
 
-const JsonField* fieldNamed(const std::string& name) {
-    for (const auto& f : kFields)
-        if (name == f.name) return &f;
-    return nullptr;
+// A member a file may set: a field, not what a read found.
+const Field* fieldNamed(const std::string& name) {
+    const Field* f = findField(name);
+    return f && uses(*f, InFile) ? f : nullptr;
 }
 
 // What the parser's callback found wrong with the file's shape.
@@ -147,17 +85,17 @@ struct Reader {
     ConverterConfig& c;
     ConfigFileResult& result;
 
-    bool take(const JsonField& f, const json& v) {
+    bool take(const Field& f, const json& v) {
         const std::string name = f.name;
         return std::visit(
             [&](auto member) {
                 if constexpr (std::is_same_v<decltype(member), std::string C::*>) {
                     if (!v.is_string()) return refuse({ExtraMsg::FieldMustBeText, {name}});
                     std::string s = v.get<std::string>();
-                    if (f.check == Check::MaxLength &&
-                        characterCount(s) > static_cast<std::size_t>(f.low))
-                        return refuse({ExtraMsg::FieldTooLong, {name, std::to_string(f.low)}});
-                    if (f.check == Check::DataFormat && !dataFormatCodeFor(s))
+                    if (f.check == FileCheck::MaxLength && characterCount(s) > f.textLimit)
+                        return refuse(
+                            {ExtraMsg::FieldTooLong, {name, std::to_string(f.textLimit)}});
+                    if (f.check == FileCheck::DataFormat && !dataFormatCodeFor(s))
                         return refuse({ExtraMsg::FieldNotDataFormat, {name}});
                     c.*member = std::move(s);
                 } else {
@@ -191,24 +129,22 @@ struct Reader {
 
 std::string configToJson(const ConverterConfig& c) {
     json out = json::object();
-    for (const auto& f : kFields)
-        out[f.name] = valueOf(f, c);
-    out[kVersionMember] = c.firmwareVersion;
+    for (const Field& f : fields())
+        if (inFile(f)) out[f.name] = valueOf(f, c);
     return out.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 std::string configToText(const ConverterConfig& c) {
-    std::size_t width = std::strlen(kVersionMember);
-    for (const auto& f : kFields)
-        width = std::max(width, std::strlen(f.name));
+    std::size_t width = 0;
+    for (const Field& f : fields())
+        if (inFile(f)) width = std::max(width, std::strlen(f.name));
     std::ostringstream out;
-    auto line = [&](const char* name, const json& v) {
-        out << std::left << std::setw(static_cast<int>(width) + 1) << (std::string(name) + ":")
+    for (const Field& f : fields()) {
+        if (!inFile(f)) continue;
+        const json v = valueOf(f, c);
+        out << std::left << std::setw(static_cast<int>(width) + 1) << (std::string(f.name) + ":")
             << ' ' << (v.is_string() ? v.get<std::string>() : v.dump()) << '\n';
-    };
-    for (const auto& f : kFields)
-        line(f.name, valueOf(f, c));
-    line(kVersionMember, c.firmwareVersion);
+    }
     return out.str();
 }
 
@@ -226,7 +162,8 @@ ConfigFileResult parseConfigFile(std::string_view text) {
         return result;
     }
     for (auto it = in.begin(); it != in.end(); ++it) {
-        if (it.key() != kVersionMember && !fieldNamed(it.key())) {
+        const Field* f = findField(it.key());
+        if (!f || !inFile(*f)) {
             result.problem = Problem(ExtraMsg::FieldNotAField, {it.key()});
             return result;
         }
@@ -235,39 +172,37 @@ ConfigFileResult parseConfigFile(std::string_view text) {
     ConverterConfig c;
     c.applyLateDefaults();
     Reader reader{in, c, result};
-    for (const auto& f : kFields) {
+    std::vector<const Field*> given;
+    for (const Field& f : fields()) {
+        if (uses(f, Reported)) {
+            // Written by a read for the reader's sake; never taken back.
+            if (in.contains(f.name) && !in[f.name].is_string()) {
+                result.problem = Problem(ExtraMsg::FieldMustBeText, {f.name});
+                return result;
+            }
+            continue;
+        }
+        if (!uses(f, InFile)) continue;
         if (!in.contains(f.name)) {
-            if (f.optional) continue;
+            if (uses(f, Optional)) continue;
             result.problem = Problem(ExtraMsg::FieldMissing, {f.name});
             return result;
         }
         if (!reader.take(f, in[f.name])) return result;
+        given.push_back(&f);
     }
-    if (in.contains(kVersionMember) && !in[kVersionMember].is_string()) {
-        result.problem = Problem(ExtraMsg::FieldMustBeText, {kVersionMember});
-        return result;
-    }
-
-    // The text decides, so that an edited "dataFormat" is what gets written. A code beside it
-    // is either the text's own, or one no list entry has: the converter's own code, kept from
-    // a read and written back as it is.
-    const std::uint8_t textCode = *dataFormatCodeFor(c.dataFormat);
-    if (in.contains("dataFormatCode") && c.dataFormatCode != textCode &&
-        dataFormatTextFor(c.dataFormatCode)) {
-        result.problem =
-            Problem(ExtraMsg::DataFormatConflict, {c.dataFormat, std::to_string(c.dataFormatCode)});
+    if (auto conflict = settleFileFields(c, given)) {
+        result.problem = std::move(conflict);
         result.warnings.clear();
         return result;
     }
-    if (!in.contains("dataFormatCode") || dataFormatTextFor(c.dataFormatCode))
-        c.dataFormatCode = textCode;
     result.config = c;
     return result;
 }
 
 std::optional<Problem> setField(ConverterConfig& config, const std::string& name,
                                 const std::string& text, std::vector<Problem>* warnings) {
-    const JsonField* f = fieldNamed(name);
+    const Field* f = fieldNamed(name);
     if (!f) return Problem(ExtraMsg::FieldNotAField, {name});
     json value = text;
     if (!std::holds_alternative<std::string C::*>(f->member)) {
@@ -279,12 +214,7 @@ std::optional<Problem> setField(ConverterConfig& config, const std::string& name
     ConverterConfig changed = config;
     Reader reader{value, changed, result};
     if (!reader.take(*f, value)) return result.problem;
-    if (name == "dataFormat") {
-        changed.dataFormatCode = *dataFormatCodeFor(changed.dataFormat);
-    } else if (name == "dataFormatCode") {
-        // A code no list entry has is the converter's own: its text stays as it was.
-        if (auto known = dataFormatTextFor(changed.dataFormatCode)) changed.dataFormat = *known;
-    }
+    settleSetField(*f, changed);
     if (warnings) warnings->insert(warnings->end(), result.warnings.begin(), result.warnings.end());
     config = std::move(changed);
     return std::nullopt;

@@ -33,7 +33,7 @@ struct ConfigFileResult {
 // Starts from the defaults and takes every converter field from the text. Refuses, naming the
 // field: text that is not JSON or holds a number no field type can hold, a missing member, a
 // member twice, a member that is no field, a value of the wrong type, a value the field's
-// registers cannot hold, and a dataFormat that contradicts dataFormatCode.
+// registers cannot hold, and a data-format text that contradicts the code beside it.
 ConfigFileResult parseConfigFile(std::string_view text);
 
 // One FIELD=VALUE, as `varnadex-cli set` and a column of a list of converters give it, with

@@ -13,33 +13,6 @@
 namespace varnadex {
 namespace {
 
-std::string& textMember(const FieldEntry& f, ConverterConfig& c) {
-    return c.*std::get<std::string ConverterConfig::*>(f.member);
-}
-
-const std::string& textMember(const FieldEntry& f, const ConverterConfig& c) {
-    return c.*std::get<std::string ConverterConfig::*>(f.member);
-}
-
-struct FieldLabel {
-    const char* field;
-    const char* english;
-    const char* hungarian;
-};
-
-// The names the settings dialogs give the fields, so a message points at what to correct.
-constexpr FieldLabel kLabels[] = {
-    {"ipAddress", "IP Address", "IP cím"},
-    {"subnetMask", "Subnet Mask", "Alhálózati maszk"},
-    {"gatewayAddress", "Gateway IP Address", "Átjáró IP címe"},
-    {"remoteAddress", "Remote Address", "Távoli eszköz IP címe"},
-    {"remoteSubnetMask", "Remote Subnet Mask", "Távoli alhálózati maszk"},
-    {"snmpFilterAddress", "Network IP Address", "Hálózat IP címe"},
-    {"snmpFilterMask", "Network Mask", "Hálózati maszk"},
-    {"remotePort", "Remote Port", "Távoli port"},
-    {"localPort", "Local Port", "Helyi port"},
-};
-
 // The transport's link as a procedure sees it: it counts the register exchanges for the
 // progress shown to the user, and refuses the next exchange once a stop has been asked for.
 class GuardedLink : public IRegisterLink {
@@ -88,37 +61,37 @@ private:
 };
 
 // Registers a walk over `order` moves, the community's characters apart.
-int registersIn(std::span<const FieldEntry* const> order) {
+int registersIn(std::span<const TransferStep> order) {
     int n = 0;
-    for (const FieldEntry* f : order)
-        if (f->rule != Rule::CommunityChars) n += f->count;
+    for (const TransferStep& s : order)
+        if (!s.characters) n += s.field->count;
     return n;
 }
 
-std::string labelOf(const FieldEntry& f, bool english) {
-    for (const auto& l : kLabels)
-        if (std::strcmp(l.field, f.name) == 0) return english ? l.english : l.hungarian;
-    return f.name;
+// The name the settings dialogs give a field, so a message points at what to correct.
+std::string labelOf(const Field& f, bool english) {
+    const char* label = english ? f.label.english : f.label.hungarian;
+    return label ? label : f.name;
 }
 
 } // namespace
 
 std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig& c) const {
-    if (c.enableMac && !parseMac(c.macAddress)) return catalogue_.text(Msg::WrongMac);
-    for (const FieldEntry* f : writeOrder()) {
-        if (f->rule != Rule::Text) continue;
-        const std::string& text = textMember(*f, c);
-        switch (f->kind) {
+    if (c.enableMac && !parseMac(*textOf(macField(), c))) return catalogue_.text(Msg::WrongMac);
+    for (const TransferStep& step : writeOrder()) {
+        const Field& f = *step.field;
+        if (step.characters || f.rule != Rule::Text) continue;
+        const std::string& text = *textOf(f, c);
+        switch (f.kind) {
         case AccessorKind::Ipv4:
             if (!parseIpv4(text))
-                return catalogue_.extra(ExtraMsg::WrongIpAddress, labelOf(*f, catalogue_.english()),
+                return catalogue_.extra(ExtraMsg::WrongIpAddress, labelOf(f, catalogue_.english()),
                                         text);
             break;
         case AccessorKind::Word:
             if (parseWord(text)) break;
-            if (std::strcmp(f->name, "baudRate") == 0)
-                return catalogue_.extra(ExtraMsg::WrongSpeed, text);
-            return catalogue_.extra(ExtraMsg::WrongPort, labelOf(*f, catalogue_.english()), text);
+            if (f.speed) return catalogue_.extra(ExtraMsg::WrongSpeed, text);
+            return catalogue_.extra(ExtraMsg::WrongPort, labelOf(f, catalogue_.english()), text);
         case AccessorKind::Hex:
             if (!parseHexByte(text)) return catalogue_.text(Msg::WrongHex);
             break;
@@ -126,8 +99,12 @@ std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig
             break;
         }
     }
-    if (!toConverterText(communityForWrite(c.snmpCommunity)))
-        return catalogue_.extra(ExtraMsg::CommunityNotConvertible, c.snmpCommunity);
+    for (const Field* f : registerMap()) {
+        if (f->rule != Rule::Community) continue;
+        const std::string& community = *textOf(*f, c);
+        if (!toConverterText(communityForWrite(community)))
+            return catalogue_.extra(ExtraMsg::CommunityNotConvertible, community);
+    }
     return std::nullopt;
 }
 
@@ -173,10 +150,11 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
     GuardedLink link(connection.link(), control, planned + int(kCommunityMaxLength));
     TypedAccessors acc(link, sink_, catalogue_);
     const ConverterConfig before = config;
-    for (const FieldEntry* f : readOrder()) {
+    for (const TransferStep& step : readOrder()) {
+        const Field* f = step.field;
         int ok = 0;
         if (f->rule == Rule::Text) {
-            std::string& out = textMember(*f, config);
+            std::string& out = *textOf(*f, config);
             switch (f->kind) {
             case AccessorKind::Mac:
                 ok = acc.GetMac(f->first, out);
@@ -204,7 +182,7 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
                 ok = acc.GetByte(static_cast<std::uint8_t>(f->first + 1 + i), ch);
                 community += static_cast<char>(ch);
             }
-            if (ok) textMember(*f, config) = fromConverterText(community);
+            if (ok) *textOf(*f, config) = fromConverterText(community);
         } else {
             std::uint8_t value = 0;
             ok = acc.GetByte(f->first, value);
@@ -228,12 +206,22 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
         return OpResult::BadInput;
     }
     if (!connection.open()) return OpResult::NotOpened;
-    config.snmpCommunity = communityForWrite(config.snmpCommunity);
-    // Checked above: every character has its byte in the converter's code page.
-    const std::string community = toConverterText(config.snmpCommunity).value_or("");
-    int planned = registersIn(writeOrder()) + int(community.size());
+    // The community is cut in the record itself, and then stored in the converter's code page
+    // (checked above: every character has its byte there).
+    std::string community;
+    int planned = registersIn(writeOrder());
+    for (const TransferStep& step : writeOrder()) {
+        const Field& f = *step.field;
+        if (f.rule == Rule::Community && !step.characters) {
+            std::string& text = *textOf(f, config);
+            text = communityForWrite(text);
+            community = toConverterText(text).value_or("");
+            planned += int(community.size());
+        }
+        // A network delay outside Small, Medium and Huge is not written.
+        if (f.rule == Rule::NetworkDelay && !registerValueFor(f, config)) planned -= f.count;
+    }
     if (config.enableMac) planned += macField().count;
-    if (!registerValueFor(*findField("networkDelay"), config)) planned -= 1;
     GuardedLink link(connection.link(), control, planned);
     TypedAccessors acc(link, sink_, catalogue_);
     auto failed = [&] {
@@ -244,11 +232,17 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
                        catalogue_.extra(ExtraMsg::WriteInterrupted, std::to_string(link.done()),
                                         std::to_string(link.total())));
     };
-    if (config.enableMac && !acc.SetMac(macField().first, config.macAddress)) return failed();
-    for (const FieldEntry* f : writeOrder()) {
+    if (config.enableMac && !acc.SetMac(macField().first, *textOf(macField(), config)))
+        return failed();
+    for (const TransferStep& step : writeOrder()) {
+        const Field* f = step.field;
         int ok = 1;
-        if (f->rule == Rule::Text) {
-            const std::string& text = textMember(*f, config);
+        if (step.characters) {
+            for (std::size_t i = 0; ok && i < community.size(); ++i)
+                ok = acc.SetByte(static_cast<std::uint8_t>(f->first + 1 + i),
+                                 static_cast<std::uint8_t>(community[i]));
+        } else if (f->rule == Rule::Text) {
+            const std::string& text = *textOf(*f, config);
             switch (f->kind) {
             case AccessorKind::Ipv4:
                 ok = acc.SetIp(f->first, text);
@@ -264,10 +258,6 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
             }
         } else if (f->rule == Rule::Community) {
             ok = acc.SetByte(f->first, static_cast<std::uint8_t>(community.size()));
-        } else if (f->rule == Rule::CommunityChars) {
-            for (std::size_t i = 0; ok && i < community.size(); ++i)
-                ok = acc.SetByte(static_cast<std::uint8_t>(f->first + i),
-                                 static_cast<std::uint8_t>(community[i]));
         } else if (auto value = registerValueFor(*f, config)) {
             ok = acc.SetByte(f->first, *value);
         }

@@ -3,110 +3,34 @@
 #include "config/CodePage.h"
 #include "config/FieldText.h"
 
-#include <cstring>
-#include <stdexcept>
+#include <algorithm>
+#include <vector>
 
 namespace varnadex {
 namespace {
 
-using C = ConverterConfig;
-
-const FieldEntry kMap[] = {
-    {"macAddress", 10, 6, AccessorKind::Mac, Rule::Text, &C::macAddress},
-    {"ipAddress", 16, 4, AccessorKind::Ipv4, Rule::Text, &C::ipAddress},
-    {"subnetMask", 20, 4, AccessorKind::Ipv4, Rule::Text, &C::subnetMask},
-    {"gatewayAddress", 24, 4, AccessorKind::Ipv4, Rule::Text, &C::gatewayAddress},
-    {"remoteAddress", 28, 4, AccessorKind::Ipv4, Rule::Text, &C::remoteAddress},
-    {"remotePort", 32, 2, AccessorKind::Word, Rule::Text, &C::remotePort},
-    {"localPort", 34, 2, AccessorKind::Word, Rule::Text, &C::localPort},
-    {"remoteSubnetMask", 36, 4, AccessorKind::Ipv4, Rule::Text, &C::remoteSubnetMask},
-    {"baudRate", 40, 2, AccessorKind::Word, Rule::Text, &C::baudRate},
-    {"dataFormat", 44, 1, AccessorKind::Byte, Rule::DataFormat, &C::dataFormatCode},
-    {"rtsCtsFlowControl", 46, 1, AccessorKind::Decimal, Rule::Flag, &C::rtsCtsFlowControl},
-    {"icmpEchoEnabled", 50, 1, AccessorKind::Decimal, Rule::Flag, &C::icmpEchoEnabled},
-    {"dtrMode", 51, 1, AccessorKind::Decimal, Rule::Flag, &C::dtrMode},
-    {"tcpMode", 52, 1, AccessorKind::Decimal, Rule::Flag, &C::tcpMode},
-    {"crlfMode", 53, 1, AccessorKind::Decimal, Rule::Flag, &C::crlfMode},
-    {"networkDelay", 54, 1, AccessorKind::Decimal, Rule::NetworkDelay, &C::networkDelay},
-    {"optimizeFor", 55, 1, AccessorKind::Decimal, Rule::Flag, &C::optimizeFor},
-    {"keepAliveTimer", 56, 1, AccessorKind::Byte, Rule::KeepAlive, &C::keepAliveTimer},
-    {"networkTimeout", 57, 1, AccessorKind::Byte, Rule::Plain, &C::networkTimeout},
-    {"bufferHandling", 58, 1, AccessorKind::Decimal, Rule::Flag, &C::bufferHandling},
-    {"protocol", 59, 1, AccessorKind::Decimal, Rule::FlagFFOff, &C::protocol},
-    {"workingMode", 60, 1, AccessorKind::Decimal, Rule::FlagFFOff, &C::workingMode},
-    {"snmpReadEnabled", 70, 1, AccessorKind::Decimal, Rule::FlagFFOff, &C::snmpReadEnabled},
-    {"snmpWriteEnabled", 71, 1, AccessorKind::Decimal, Rule::FlagFFOff, &C::snmpWriteEnabled},
-    {"snmpFilterAddress", 72, 4, AccessorKind::Ipv4, Rule::Text, &C::snmpFilterAddress},
-    {"snmpFilterMask", 76, 4, AccessorKind::Ipv4, Rule::Text, &C::snmpFilterMask},
-    {"snmpCommunity", 80, 1, AccessorKind::Byte, Rule::Community, &C::snmpCommunity},
-    {"patternCharEnabled", 100, 1, AccessorKind::Decimal, Rule::Flag, &C::patternCharEnabled},
-    {"patternChar", 101, 1, AccessorKind::Hex, Rule::Text, &C::patternChar},
-};
-
-// Write Conf sends the community's characters apart from its length; the map lists the
-// field once, so the characters have an entry of their own that only the write order uses.
-const FieldEntry kCommunityChars = {
-    "snmpCommunity", 81, 10, AccessorKind::Byte, Rule::CommunityChars, &C::snmpCommunity};
-
-const FieldEntry& field(const char* name) {
-    for (const auto& f : kMap)
-        if (std::strcmp(f.name, name) == 0) return f;
-    throw std::logic_error(name); // a misspelt name in the tables below
+std::vector<const Field*> sortedByRegister() {
+    std::vector<const Field*> out;
+    for (const Field& f : fields())
+        if (uses(f, Sent)) out.push_back(&f);
+    std::sort(out.begin(), out.end(), [](auto a, auto b) { return a->first < b->first; });
+    return out;
 }
 
-// The converter is read in the order its firmware has always been read: MAC first, timers
-// before the modes, the network delay in the middle, the community last.
-const FieldEntry* const kReadOrder[] = {
-    &field("macAddress"),
-    &field("ipAddress"),
-    &field("subnetMask"),
-    &field("gatewayAddress"),
-    &field("remoteAddress"),
-    &field("remoteSubnetMask"),
-    &field("snmpFilterAddress"),
-    &field("snmpFilterMask"),
-    &field("remotePort"),
-    &field("localPort"),
-    &field("baudRate"),
-    &field("dataFormat"),
-    &field("rtsCtsFlowControl"),
-    &field("icmpEchoEnabled"),
-    &field("keepAliveTimer"),
-    &field("networkTimeout"),
-    &field("dtrMode"),
-    &field("crlfMode"),
-    &field("tcpMode"),
-    &field("protocol"),
-    &field("workingMode"),
-    &field("networkDelay"),
-    &field("optimizeFor"),
-    &field("bufferHandling"),
-    &field("patternCharEnabled"),
-    &field("patternChar"),
-    &field("snmpReadEnabled"),
-    &field("snmpWriteEnabled"),
-    &field("snmpCommunity"),
-};
-
-// Writing puts the community length before the working mode, its characters after the
-// pattern character, and the network delay last.
-const FieldEntry* const kWriteOrder[] = {
-    &field("ipAddress"),        &field("subnetMask"),
-    &field("gatewayAddress"),   &field("remoteAddress"),
-    &field("remoteSubnetMask"), &field("snmpFilterAddress"),
-    &field("snmpFilterMask"),   &field("remotePort"),
-    &field("localPort"),        &field("baudRate"),
-    &field("dataFormat"),       &field("rtsCtsFlowControl"),
-    &field("icmpEchoEnabled"),  &field("dtrMode"),
-    &field("crlfMode"),         &field("tcpMode"),
-    &field("optimizeFor"),      &field("bufferHandling"),
-    &field("keepAliveTimer"),   &field("networkTimeout"),
-    &field("protocol"),         &field("snmpReadEnabled"),
-    &field("snmpWriteEnabled"), &field("snmpCommunity"),
-    &field("workingMode"),      &field("patternCharEnabled"),
-    &field("patternChar"),      &kCommunityChars,
-    &field("networkDelay"),
-};
+std::vector<TransferStep> stepsBy(int Field::*step) {
+    std::vector<std::pair<int, TransferStep>> numbered;
+    for (const Field& f : fields()) {
+        if (f.*step != 0) numbered.push_back({f.*step, {&f, false}});
+        if (step == &Field::writeStep && f.charsStep != 0)
+            numbered.push_back({f.charsStep, {&f, true}});
+    }
+    std::sort(numbered.begin(), numbered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<TransferStep> out;
+    for (const auto& [n, s] : numbered)
+        out.push_back(s);
+    return out;
+}
 
 struct DataFormatCode {
     const char* text;
@@ -124,38 +48,30 @@ constexpr DataFormatCode kDataFormats[] = {
 constexpr const char* kDataFormatList[] = {"8N1", "7E1", "7O1", "7M1", "7S1", "7N2",
                                            "8E1", "8O1", "8M1", "8S1", "8N2"};
 
-int intValue(const FieldEntry& f, const ConverterConfig& c) {
-    if (auto p = std::get_if<int C::*>(&f.member)) return c.**p;
-    if (auto p = std::get_if<std::uint8_t C::*>(&f.member)) return c.**p;
-    return 0;
-}
-
-void setInt(const FieldEntry& f, ConverterConfig& c, int value) {
-    if (auto p = std::get_if<int C::*>(&f.member)) c.** p = value;
-    if (auto p = std::get_if<std::uint8_t C::*>(&f.member))
-        c.** p = static_cast<std::uint8_t>(value);
-}
-
 } // namespace
 
-std::span<const FieldEntry> registerMap() {
-    return kMap;
+std::span<const Field* const> registerMap() {
+    static const std::vector<const Field*> map = sortedByRegister();
+    return map;
 }
 
-const FieldEntry* findField(const std::string& name) {
-    for (const auto& f : kMap)
-        if (name == f.name) return &f;
-    return nullptr;
+const Field& macField() {
+    static const Field* const mac = [] {
+        for (const Field* f : registerMap())
+            if (f->kind == AccessorKind::Mac) return f;
+        return registerMap().front();
+    }();
+    return *mac;
 }
 
-std::span<const FieldEntry* const> readOrder() {
-    return kReadOrder;
+std::span<const TransferStep> readOrder() {
+    static const std::vector<TransferStep> order = stepsBy(&Field::readStep);
+    return order;
 }
-std::span<const FieldEntry* const> writeOrder() {
-    return kWriteOrder;
-}
-const FieldEntry& macField() {
-    return kMap[0];
+
+std::span<const TransferStep> writeOrder() {
+    static const std::vector<TransferStep> order = stepsBy(&Field::writeStep);
+    return order;
 }
 
 std::span<const char* const> dataFormatTexts() {
@@ -174,58 +90,20 @@ std::optional<std::string> dataFormatTextFor(std::uint8_t code) {
     return std::nullopt;
 }
 
-void applyRegisterValue(const FieldEntry& f, std::uint8_t value, ConverterConfig& c) {
-    switch (f.rule) {
-    case Rule::Flag:
-        setInt(f, c, value != 0 ? 1 : 0);
-        break;
-    case Rule::FlagFFOff:
-        setInt(f, c, value != 0 && value != 255 ? 1 : 0);
-        break;
-    case Rule::DataFormat: {
-        std::uint8_t code = value == 255 ? 0 : value;
-        c.dataFormatCode = code;
-        if (auto text = dataFormatTextFor(code)) c.dataFormat = *text;
-        break;
-    }
-    case Rule::NetworkDelay:
-        setInt(f, c, value == 1 ? 0 : value == 5 ? 1 : 2);
-        break;
-    case Rule::KeepAlive:
-        setInt(f, c, value / 10);
-        break;
-    case Rule::Plain:
-        setInt(f, c, value);
-        break;
-    case Rule::Text:
-    case Rule::Community:
-    case Rule::CommunityChars:
+std::string registerText(AccessorKind kind, std::span<const std::uint8_t> b) {
+    switch (kind) {
+    case AccessorKind::Mac:
+        return formatMac({b[0], b[1], b[2], b[3], b[4], b[5]});
+    case AccessorKind::Ipv4:
+        return formatIpv4({b[0], b[1], b[2], b[3]});
+    case AccessorKind::Word:
+        return std::to_string(b[0] * 256 + b[1]);
+    case AccessorKind::Hex:
+        return hexByte(b[0]);
+    case AccessorKind::Byte:
         break;
     }
-}
-
-std::optional<std::uint8_t> registerValueFor(const FieldEntry& f, const ConverterConfig& c) {
-    int v = intValue(f, c);
-    switch (f.rule) {
-    case Rule::DataFormat:
-        return c.dataFormatCode;
-    case Rule::NetworkDelay:
-        if (v == 0) return 1;
-        if (v == 1) return 5;
-        if (v == 2) return 10;
-        return std::nullopt;
-    case Rule::KeepAlive:
-        return static_cast<std::uint8_t>((v * 10) & 0xFF);
-    case Rule::Flag:
-    case Rule::FlagFFOff:
-    case Rule::Plain:
-        return static_cast<std::uint8_t>(v & 0xFF);
-    case Rule::Text:
-    case Rule::Community:
-    case Rule::CommunityChars:
-        return std::nullopt;
-    }
-    return std::nullopt;
+    return std::to_string(b[0]);
 }
 
 std::string communityForWrite(const std::string& community) {
@@ -238,9 +116,9 @@ std::array<std::uint8_t, 256> registerImage(const ConverterConfig& c) {
         for (std::size_t i = 0; i < bytes.size(); ++i)
             image[static_cast<std::uint8_t>(first + i)] = bytes[i];
     };
-    for (const auto& f : kMap) {
-        const std::string* text = nullptr;
-        if (auto p = std::get_if<std::string C::*>(&f.member)) text = &(c.**p);
+    for (const Field* field : registerMap()) {
+        const Field& f = *field;
+        const std::string* text = textOf(f, c);
         switch (f.kind) {
         case AccessorKind::Mac:
             if (auto b = parseMac(*text)) put(f.first, *b);

@@ -1,18 +1,11 @@
 #include "config/TypedAccessors.h"
 
 #include "config/FieldText.h"
+#include "config/RegisterMap.h"
 
 #include <array>
 
 namespace varnadex {
-
-template <std::size_t N> bool TypedAccessors::readRun(std::uint8_t r, std::uint8_t (&bytes)[N]) {
-    for (std::size_t i = 0; i < N; ++i) {
-        // Addresses after the first wrap in 8 bits.
-        if (!link_.readRegister(static_cast<std::uint8_t>(r + i), bytes[i])) return false;
-    }
-    return true;
-}
 
 template <std::size_t N> bool TypedAccessors::writeRun(std::uint8_t r, const std::uint8_t* bytes) {
     for (std::size_t i = 0; i < N; ++i) {
@@ -28,39 +21,31 @@ int TypedAccessors::GetByte(std::uint8_t r, std::uint8_t& out) {
     return 1;
 }
 
-int TypedAccessors::GetMac(std::uint8_t r, std::string& out) {
+int TypedAccessors::GetText(AccessorKind kind, std::uint8_t r, std::size_t count,
+                            std::string& out) {
     std::uint8_t b[6];
-    if (!readRun(r, b)) return 0;
-    out = formatMac({b[0], b[1], b[2], b[3], b[4], b[5]});
+    for (std::size_t i = 0; i < count; ++i) {
+        // Addresses after the first wrap in 8 bits.
+        if (!link_.readRegister(static_cast<std::uint8_t>(r + i), b[i])) return 0;
+    }
+    out = registerText(kind, std::span(b, count));
     return 1;
+}
+
+int TypedAccessors::GetMac(std::uint8_t r, std::string& out) {
+    return GetText(AccessorKind::Mac, r, 6, out);
 }
 
 int TypedAccessors::GetIp(std::uint8_t r, std::string& out) {
-    std::uint8_t b[4];
-    if (!readRun(r, b)) return 0;
-    out = formatIpv4({b[0], b[1], b[2], b[3]});
-    return 1;
+    return GetText(AccessorKind::Ipv4, r, 4, out);
 }
 
 int TypedAccessors::GetWord(std::uint8_t r, std::string& out) {
-    std::uint8_t b[2];
-    if (!readRun(r, b)) return 0;
-    out = std::to_string(b[0] * 256 + b[1]);
-    return 1;
-}
-
-int TypedAccessors::GetDecimal(std::uint8_t r, std::string& out) {
-    std::uint8_t value = 0;
-    if (!GetByte(r, value)) return 0;
-    out = std::to_string(value);
-    return 1;
+    return GetText(AccessorKind::Word, r, 2, out);
 }
 
 int TypedAccessors::GetHex(std::uint8_t r, std::string& out) {
-    std::uint8_t value = 0;
-    if (!GetByte(r, value)) return 0;
-    out = hexByte(value);
-    return 1;
+    return GetText(AccessorKind::Hex, r, 1, out);
 }
 
 std::string TypedAccessors::GetVersion() {

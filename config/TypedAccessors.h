@@ -2,6 +2,7 @@
 
 #include "app/MessageCatalogue.h"
 #include "app/MessageSink.h"
+#include "config/Fields.h"
 #include "config/RegisterLink.h"
 
 #include <cstdint>
@@ -28,7 +29,6 @@ public:
     int GetMac(std::uint8_t r, std::string& out);
     int GetIp(std::uint8_t r, std::string& out);
     int GetWord(std::uint8_t r, std::string& out);
-    int GetDecimal(std::uint8_t r, std::string& out);
     int GetHex(std::uint8_t r, std::string& out);
     std::string GetVersion();
 
@@ -41,7 +41,8 @@ public:
     int SetHex(std::uint8_t r, const std::string& text);
 
 private:
-    template <std::size_t N> bool readRun(std::uint8_t r, std::uint8_t (&bytes)[N]);
+    // `count` registers from r as the text of `kind`.
+    int GetText(AccessorKind kind, std::uint8_t r, std::size_t count, std::string& out);
     template <std::size_t N> bool writeRun(std::uint8_t r, const std::uint8_t* bytes);
 
     IRegisterLink& link_;

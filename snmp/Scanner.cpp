@@ -17,16 +17,13 @@
 namespace varnadex {
 namespace {
 
-// The fields a scan reads from each converter, in the order they are read.
-constexpr std::array<const char*, 4> kScanFields = {"macAddress", "ipAddress", "subnetMask",
-                                                    "gatewayAddress"};
-
+// The registers of the fields a scan reads, in the order they are read.
 std::vector<std::uint8_t> scanRegisters() {
     std::vector<std::uint8_t> registers;
-    for (const char* name : kScanFields) {
-        const FieldEntry* field = findField(name);
-        for (std::uint8_t i = 0; i < field->count; ++i)
-            registers.push_back(static_cast<std::uint8_t>(field->first + i));
+    for (const Field& field : fields()) {
+        if (!uses(field, Scanned)) continue;
+        for (std::uint8_t i = 0; i < field.count; ++i)
+            registers.push_back(static_cast<std::uint8_t>(field.first + i));
     }
     return registers;
 }
@@ -219,16 +216,17 @@ private:
         if (found_) found_(p.finding);
     }
 
+    // Each scanned field from its registers, as far as they were read.
     static void fillFields(Probe& p) {
-        const auto& b = p.bytes;
-        auto ipv4 = [&](std::size_t from) -> std::optional<std::string> {
-            if (b.size() < from + 4) return std::nullopt;
-            return formatIpv4({b[from], b[from + 1], b[from + 2], b[from + 3]});
-        };
-        if (b.size() >= 6) p.finding.macAddress = formatMac({b[0], b[1], b[2], b[3], b[4], b[5]});
-        p.finding.ipAddress = ipv4(6);
-        p.finding.subnetMask = ipv4(10);
-        p.finding.gatewayAddress = ipv4(14);
+        std::size_t at = 0;
+        for (const Field& field : fields()) {
+            if (!uses(field, Scanned)) continue;
+            std::optional<std::string> text;
+            if (p.bytes.size() >= at + field.count)
+                text = registerText(field.kind, std::span(p.bytes).subspan(at, field.count));
+            p.finding.values.emplace_back(&field, std::move(text));
+            at += field.count;
+        }
     }
 
     IProbeSocket& socket_;
@@ -266,6 +264,12 @@ Millis TokenBucket::untilNext() const {
     if (tokens_ >= 1.0) return Millis(0);
     const double ms = std::ceil((1.0 - tokens_) * 1000.0 / rate_);
     return Millis(std::max<long long>(1, static_cast<long long>(ms)));
+}
+
+std::optional<std::string> ScanFinding::value(std::string_view field) const {
+    for (const auto& [f, text] : values)
+        if (field == f->name) return text;
+    return std::nullopt;
 }
 
 std::optional<Problem> ScanSettings::problem() const {

@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/Interruption.h"
+#include "config/Fields.h"
 #include "snmp/ProbeSocket.h"
 #include "snmp/ScanTargets.h"
 #include "snmp/SnmpSocket.h"
@@ -27,8 +28,11 @@ struct ScanFinding {
     Ipv4Address address = 0;
     ScanStatus status = ScanStatus::NoAnswer;
     std::string firmware; // "2.5", for a converter
-    // For a converter, each field whose registers were all read.
-    std::optional<std::string> macAddress, ipAddress, subnetMask, gatewayAddress;
+    // For a converter, each field a scan reads (those marked Scanned, in their order), with its
+    // text when all its registers were read.
+    std::vector<std::pair<const Field*, std::optional<std::string>>> values;
+
+    std::optional<std::string> value(std::string_view field) const;
 };
 
 // The highest rate taken: far beyond what a network of converters needs, and a bound on what

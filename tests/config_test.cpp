@@ -83,7 +83,7 @@ TEST(RegisterMap, ReadRules) {
     for (const auto& r : rows) {
         ConverterConfig c;
         c.protocol = c.workingMode = 7; // something a read must overwrite
-        const FieldEntry* f = findField(r.field);
+        const Field* f = findField(r.field);
         ASSERT_NE(f, nullptr) << r.field;
         applyRegisterValue(*f, r.value, c);
         int got = std::visit(
@@ -99,7 +99,7 @@ TEST(RegisterMap, ReadRules) {
 }
 
 TEST(RegisterMap, DataFormatCodes) {
-    const FieldEntry& f = *findField("dataFormat");
+    const Field& f = *findField("dataFormat");
     ConverterConfig c;
     c.dataFormat = "7E1";
     applyRegisterValue(f, 255, c); // 255 is taken as 0

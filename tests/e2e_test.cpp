@@ -562,7 +562,8 @@ TEST_F(CliAgainstSimulator, ABackupRestoresEveryRegisterOfAnotherConverter) {
         << err.str();
     EXPECT_NE(err.str().find("warning: \"networkTimeout\" is 5"), std::string::npos) << err.str();
     const auto restored = target.memory.snapshot();
-    for (const auto& f : registerMap()) {
+    for (const Field* field : registerMap()) {
+        const Field& f = *field;
         const int count = f.rule == Rule::Community ? 1 + odd[80] : f.count;
         for (int a = f.first; a < f.first + count; ++a)
             EXPECT_EQ(restored[a], odd[a]) << f.name << " register " << a;

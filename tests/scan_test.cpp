@@ -128,10 +128,10 @@ TEST_F(ScannerTest, TellsConvertersFromEverythingElse) {
     auto found = scan({converter, silent, refusing, stranger});
     EXPECT_EQ(found[converter].status, ScanStatus::Converter);
     EXPECT_EQ(found[converter].firmware, "2.2");
-    EXPECT_EQ(found[converter].macAddress, "0050C2ABC000");
-    EXPECT_EQ(found[converter].ipAddress, "127.6.0.1");
-    EXPECT_EQ(found[converter].subnetMask, "255.255.255.0");
-    EXPECT_EQ(found[converter].gatewayAddress, "127.6.0.254");
+    EXPECT_EQ(found[converter].value("macAddress"), "0050C2ABC000");
+    EXPECT_EQ(found[converter].value("ipAddress"), "127.6.0.1");
+    EXPECT_EQ(found[converter].value("subnetMask"), "255.255.255.0");
+    EXPECT_EQ(found[converter].value("gatewayAddress"), "127.6.0.254");
     EXPECT_EQ(found[silent].status, ScanStatus::NoAnswer);
     EXPECT_EQ(found[refusing].status, ScanStatus::Refused);
     EXPECT_EQ(found[stranger].status, ScanStatus::NotAConverter);
@@ -163,7 +163,7 @@ TEST_F(ScannerTest, SlowConverterIsTakenAtItsFirstAnswerWithOneRequestAtATime) {
     socket.agent(slow, {}, 30ms);
     auto found = scan({slow});
     EXPECT_EQ(found[slow].status, ScanStatus::Converter);
-    EXPECT_TRUE(found[slow].gatewayAddress.has_value());
+    EXPECT_TRUE(found[slow].value("gatewayAddress").has_value());
     const auto sends = socket.sentTo(slow);
     // Every request goes out twice (the second attempt at 20 ms), never a third time, and the
     // next request as soon as the first attempt's answer is in.

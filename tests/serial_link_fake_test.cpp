@@ -237,7 +237,6 @@ TEST(SerialAccessorsOnFailure, AFieldKeepsItsValueUnlessItsWholeReadSucceeds) {
         {"MAC after 5 of 6", 5, &TypedAccessors::GetMac},
         {"MAC after 0", 0, &TypedAccessors::GetMac},
         {"word after 1 of 2", 1, &TypedAccessors::GetWord},
-        {"decimal", 0, &TypedAccessors::GetDecimal},
         {"hex", 0, &TypedAccessors::GetHex},
     };
     for (const auto& r : rows) {

@@ -319,16 +319,14 @@ TEST(SerialAccessors, TextConversionsOnTheWire) {
     const Bytes image = {0x00, 0x50, 0xC2, 0xAB, 0xC0, 0x0F, 0xE1, 0x00, 0x07};
     for (std::size_t i = 0; i < image.size(); ++i)
         sim.memory.write(static_cast<std::uint8_t>(200 + i), image[i]);
-    std::string mac, ip, word, decimal, hex;
+    std::string mac, ip, word, hex;
     ASSERT_EQ(sim.accessors.GetMac(200, mac), 1);
     ASSERT_EQ(sim.accessors.GetIp(201, ip), 1);
     ASSERT_EQ(sim.accessors.GetWord(206, word), 1);
-    ASSERT_EQ(sim.accessors.GetDecimal(204, decimal), 1);
     ASSERT_EQ(sim.accessors.GetHex(208, hex), 1);
     EXPECT_EQ(mac, "0050C2ABC00F");
     EXPECT_EQ(ip, "80.194.171.192");
     EXPECT_EQ(word, "57600");
-    EXPECT_EQ(decimal, "192");
     EXPECT_EQ(hex, "07");
 }
 

@@ -283,8 +283,6 @@ TEST_F(SnmpUdpTest, SnmpAccessorsAgainstTheAgent) {
     EXPECT_EQ(text, "10000");
     EXPECT_EQ(snmpAccess.GetHex(101, text), 1);
     EXPECT_EQ(text, "0A");
-    EXPECT_EQ(snmpAccess.GetDecimal(10, text), 1);
-    EXPECT_EQ(text, "1");
 
     EXPECT_EQ(snmpAccess.SetMac(10, "00a0b1c2d3e4"), 1);
     EXPECT_EQ(snmpAccess.SetHex(101, "7"), 1);

@@ -186,8 +186,8 @@ void CFindConvertersDlg::OnSearch() {
 void CFindConvertersDlg::found(const ScanFinding& f) {
     auto* item = new QTreeWidgetItem(built_.get<QTreeWidget>(kResults));
     item->setText(0, QString::fromStdString(formatIpv4Address(f.address)));
-    item->setText(1, orDash(f.macAddress));
-    item->setText(2, orDash(f.ipAddress));
+    item->setText(1, orDash(f.value("macAddress")));
+    item->setText(2, orDash(f.value("ipAddress")));
     item->setText(3, QString::fromStdString(f.firmware));
     ++converters_;
     built_.get<QLabel>(kStatus)->setText(text(Searching).arg(converters_));
