@@ -49,18 +49,18 @@ std::optional<std::string> checkTextLimit(std::string_view utf8Text, std::size_t
     return std::nullopt;
 }
 
-AdvancedEnables advancedEnables(int protocol, int patternCharEnabled) {
-    const bool tcp = protocol == 0;
-    return {.timers = tcp,
-            .networkDelay = tcp,
-            .bufferHandling = tcp,
+AdvancedEnables advancedEnables(int udp, int patternOn) {
+    const bool tcp = udp == 0;
+    return {.timerEdits = tcp,
+            .delayButtons = tcp,
+            .bufferButtons = tcp,
             .patternCheck = !tcp,
-            .patternEdit = !tcp && patternCharEnabled != 0};
+            .patternEdit = !tcp && patternOn != 0};
 }
 
 void onNormalMode(NetworkEnables& e, NetworkChecks checks) {
-    e.protocol = true;
-    e.remoteAddress = true;
+    e.protocolButtons = true;
+    e.remoteAddressEdit = true;
     if (checks.tcpIpChecked)
         onTcpProtocol(e, checks);
     else
@@ -72,7 +72,7 @@ void onCommandMode(NetworkEnables& e) {
 }
 
 void onTcpProtocol(NetworkEnables& e, NetworkChecks checks) {
-    e.tcpMode = true;
+    e.tcpModeButtons = true;
     if (checks.serverChecked)
         onServerMode(e);
     else
@@ -80,45 +80,45 @@ void onTcpProtocol(NetworkEnables& e, NetworkChecks checks) {
 }
 
 void onUdpProtocol(NetworkEnables& e) {
-    e.tcpMode = false;
-    e.remotePort = true;
-    e.remoteSubnetMask = true;
-    e.localPort = true;
+    e.tcpModeButtons = false;
+    e.remotePortEdit = true;
+    e.remoteMaskEdit = true;
+    e.localPortEdit = true;
 }
 
 void onServerMode(NetworkEnables& e) {
-    e.remotePort = false;
-    e.remoteSubnetMask = true;
-    e.localPort = true;
+    e.remotePortEdit = false;
+    e.remoteMaskEdit = true;
+    e.localPortEdit = true;
 }
 
 void onClientMode(NetworkEnables& e) {
-    e.remotePort = true;
-    e.remoteSubnetMask = false;
-    e.localPort = false;
+    e.remotePortEdit = true;
+    e.remoteMaskEdit = false;
+    e.localPortEdit = false;
 }
 
-NetworkEnables initialNetworkEnables(int workingMode, NetworkChecks checks) {
+NetworkEnables initialNetworkEnables(int commandMode, NetworkChecks checks) {
     NetworkEnables e;
-    if (workingMode != 0)
+    if (commandMode != 0)
         onCommandMode(e);
     else
         onNormalMode(e, checks);
     return e;
 }
 
-void onEnableRead(RemoteConfigEnables& e, int snmpReadEnabled, int snmpWriteEnabled) {
-    if (snmpReadEnabled != 0) {
+void onEnableRead(RemoteConfigEnables& e, int readOn, int writeOn) {
+    if (readOn != 0) {
         e.community = true;
         e.writeBox = true;
-        onEnableWrite(e, snmpWriteEnabled);
+        onEnableWrite(e, writeOn);
     } else {
         e = RemoteConfigEnables{};
     }
 }
 
-void onEnableWrite(RemoteConfigEnables& e, int snmpWriteEnabled) {
-    e.filter = snmpWriteEnabled != 0;
+void onEnableWrite(RemoteConfigEnables& e, int writeOn) {
+    e.filter = writeOn != 0;
 }
 
 } // namespace varnadex

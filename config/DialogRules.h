@@ -1,7 +1,5 @@
 #pragma once
 
-#include "config/RegisterMap.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -38,35 +36,27 @@ ByteCheck checkByteField(std::string_view text, std::uint8_t low, std::uint8_t h
 // the texts are UTF-8 and a Hungarian letter is one character to the user.
 std::optional<std::string> checkTextLimit(std::string_view utf8Text, std::size_t limit);
 
-// Limits and ranges of the checked fields.
-inline constexpr std::uint8_t kNetworkTimeoutLow = 15;
-inline constexpr std::uint8_t kNetworkTimeoutHigh = 255;
-inline constexpr std::uint8_t kKeepAliveLow = 0;
-inline constexpr std::uint8_t kKeepAliveHigh = 10;
-inline constexpr std::size_t kPatternCharLimit = 2;
-inline constexpr std::size_t kSnmpCommunityLimit = kCommunityMaxLength;
-
 // ---- Serial Port Settings ----------------------------------------------------------------
 
-// The DTR/DSR buttons: set once when the dialog opens, off while `protocol` is UDP/IP.
-inline bool dtrDsrEnabled(int protocol) {
-    return protocol == 0;
+// The DTR/DSR buttons: set once when the dialog opens, off while the protocol is UDP/IP.
+inline bool dtrDsrEnabled(int udp) {
+    return udp == 0;
 }
 
 // ---- Advanced Settings --------------------------------------------------------------------
 
-// Options that only make sense for TCP/IP are off while `protocol` is non-zero (UDP/IP); the
-// pattern character is offered only then.
+// Options that only make sense for TCP/IP are off while the protocol is UDP/IP (`udp` non-zero);
+// the pattern character is offered only then.
 struct AdvancedEnables {
-    bool timers = false;         // Network Timeout, Keep-alive Timer
-    bool networkDelay = false;   // Small, Medium, Huge
-    bool bufferHandling = false; // Keep Data, Clear Buffer
-    bool patternCheck = false;   // the pattern character's check box
-    bool patternEdit = false;    // the pattern character's edit
+    bool timerEdits = false;    // Network Timeout, Keep-alive Timer
+    bool delayButtons = false;  // Small, Medium, Huge
+    bool bufferButtons = false; // Keep Data, Clear Buffer
+    bool patternCheck = false;  // the pattern character's check box
+    bool patternEdit = false;   // the pattern character's edit
     bool operator==(const AdvancedEnables&) const = default;
 };
 
-AdvancedEnables advancedEnables(int protocol, int patternCharEnabled);
+AdvancedEnables advancedEnables(int udp, int patternOn);
 // The pattern edit after a click on its check box: it follows the box, nothing else.
 inline bool patternEditEnabledAfterClick(bool boxChecked) {
     return boxChecked;
@@ -77,12 +67,12 @@ inline bool patternEditEnabledAfterClick(bool boxChecked) {
 // Enabled states of the controls the mode buttons change. The buttons of one group are
 // always enabled together.
 struct NetworkEnables {
-    bool protocol = false; // TCP/IP, UDP/IP
-    bool tcpMode = false;  // Client, Server
-    bool remoteAddress = false;
-    bool remotePort = false;
-    bool localPort = false;
-    bool remoteSubnetMask = false;
+    bool protocolButtons = false; // TCP/IP, UDP/IP
+    bool tcpModeButtons = false;  // Client, Server
+    bool remoteAddressEdit = false;
+    bool remotePortEdit = false;
+    bool localPortEdit = false;
+    bool remoteMaskEdit = false; // Remote Subnet Mask
     bool operator==(const NetworkEnables&) const = default;
 };
 
@@ -101,8 +91,8 @@ void onUdpProtocol(NetworkEnables& e);
 void onServerMode(NetworkEnables& e);
 void onClientMode(NetworkEnables& e);
 
-// The states when the dialog opens: Command when `workingMode` is non-zero, else Normal.
-NetworkEnables initialNetworkEnables(int workingMode, NetworkChecks checks);
+// The states when the dialog opens: Command when the working mode is non-zero, else Normal.
+NetworkEnables initialNetworkEnables(int commandMode, NetworkChecks checks);
 
 // ---- Remote Config Settings ---------------------------------------------------------------
 
@@ -113,7 +103,7 @@ struct RemoteConfigEnables {
     bool operator==(const RemoteConfigEnables&) const = default;
 };
 
-void onEnableRead(RemoteConfigEnables& e, int snmpReadEnabled, int snmpWriteEnabled);
-void onEnableWrite(RemoteConfigEnables& e, int snmpWriteEnabled);
+void onEnableRead(RemoteConfigEnables& e, int readOn, int writeOn);
+void onEnableWrite(RemoteConfigEnables& e, int writeOn);
 
 } // namespace varnadex

@@ -21,7 +21,7 @@ enum class Rule {
     Text,         // MAC, IPv4, word and hex: the accessor's text as it stands
     Flag,         // 0 is off, any other value on
     FlagFFOff,    // 0 and 255 are off, any other value on
-    DataFormat,   // register 44: the code into dataFormatCode, its text into dataFormat
+    DataFormat,   // register 44: the data format's code, and its text where one has it
     NetworkDelay, // 1 Small, 5 Medium, anything else Huge; written as 1/5/10
     KeepAlive,    // seconds x 10 on the converter
     Plain,        // the byte as it is

@@ -40,7 +40,7 @@ std::optional<std::string> dataFormatTextFor(std::uint8_t code);
 // timers). The community and the text kinds are not handled here.
 void applyRegisterValue(const Field& field, std::uint8_t value, ConverterConfig& config);
 // Record to register value for the one-byte fields; nothing when the field is not written
-// (networkDelay outside 0-2).
+// (a network delay outside Small, Medium and Huge).
 std::optional<std::uint8_t> registerValueFor(const Field& field, const ConverterConfig& config);
 
 // A text field's registers as its accessor's text ("0050C2ABC000", "192.168.0.1", "9600",

@@ -1,4 +1,5 @@
 #include "config/DialogRules.h"
+#include "config/Fields.h"
 
 #include <gtest/gtest.h>
 
@@ -50,13 +51,14 @@ TEST(DialogRules, ByteFieldsParseFirstThenCheckTheRange) {
 }
 
 TEST(DialogRules, TextLimitCountsCharactersNotBytes) {
-    EXPECT_EQ(checkTextLimit("7E", kPatternCharLimit), std::nullopt);
-    EXPECT_EQ(checkTextLimit("7E0", kPatternCharLimit), "Please enter no more than 2 characters.");
-    EXPECT_EQ(checkTextLimit("kelvinkelv", kSnmpCommunityLimit), std::nullopt);
+    const std::size_t pattern = findField("patternChar")->textLimit;
+    const std::size_t community = findField("snmpCommunity")->textLimit;
+    EXPECT_EQ(checkTextLimit("7E", pattern), std::nullopt);
+    EXPECT_EQ(checkTextLimit("7E0", pattern), "Please enter no more than 2 characters.");
+    EXPECT_EQ(checkTextLimit("kelvinkelv", community), std::nullopt);
     // Ten Hungarian letters are twenty bytes but ten characters to the user.
-    EXPECT_EQ(checkTextLimit("áéíóöőúüűá", kSnmpCommunityLimit), std::nullopt);
-    EXPECT_EQ(checkTextLimit("áéíóöőúüűáé", kSnmpCommunityLimit),
-              "Please enter no more than 10 characters.");
+    EXPECT_EQ(checkTextLimit("áéíóöőúüűá", community), std::nullopt);
+    EXPECT_EQ(checkTextLimit("áéíóöőúüűáé", community), "Please enter no more than 10 characters.");
 }
 
 TEST(DialogRules, NetworkHandlersReachTheResultingStates) {

@@ -91,8 +91,8 @@ TEST_P(AdvancedInBothLanguages, KeepAliveIsCheckedBeforeTimeoutInEnglish) {
     pressOk(d);
     EXPECT_TRUE(sink.entries.empty());
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(d.keepAliveTimer, 5);
-    EXPECT_EQ(d.networkTimeout, 20);
+    EXPECT_EQ(d.record.keepAliveTimer, 5);
+    EXPECT_EQ(d.record.networkTimeout, 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, AdvancedInBothLanguages, ::testing::Values(kEnglish, kHungarian));
@@ -245,17 +245,17 @@ TEST(SerialSettings, DisabledOrUncheckedRadioGroupsKeepTheirValues) {
     for (const int protocol : {0, 1}) {
         RecordingSink sink;
         CSerialSettingsDlg d(kEnglish, sink);
-        d.protocol = protocol;
-        d.dtrMode = 1;
-        d.crlfMode = 5; // no such button: none checked, value kept
+        d.record.protocol = protocol;
+        d.record.dtrMode = 1;
+        d.record.crlfMode = 5; // no such button: none checked, value kept
         d.show();
         EXPECT_EQ(enabled(d, serial_ids::dtrAlwaysHigh), protocol == 0);
         EXPECT_EQ(enabled(d, serial_ids::dtrDependsOnConn), protocol == 0);
         EXPECT_TRUE(button(d, serial_ids::dtrDependsOnConn)->isChecked());
         EXPECT_EQ(d.built().radioGroup(serial_ids::crlfKeep)->checkedId(), -1);
         pressOk(d);
-        EXPECT_EQ(d.dtrMode, 1);
-        EXPECT_EQ(d.crlfMode, 5);
+        EXPECT_EQ(d.record.dtrMode, 1);
+        EXPECT_EQ(d.record.crlfMode, 5);
     }
 }
 
@@ -286,9 +286,9 @@ TEST(NetworkSettings, CommandDisablesEverythingAndNormalRestoresTheLayout) {
     for (const Row& r : {Row{0, 0, kClient}, Row{0, 1, kServer}, Row{1, 1, kUdp}}) {
         RecordingSink sink;
         CNetworkSettingsDlg d(kHungarian, sink);
-        d.protocol = r.protocol;
-        d.tcpMode = r.tcpMode;
-        d.workingMode = 1;
+        d.record.protocol = r.protocol;
+        d.record.tcpMode = r.tcpMode;
+        d.record.workingMode = 1;
         d.show();
         EXPECT_EQ(networkStates(d), kCommand);
         button(d, network_ids::normalMode)->click();
@@ -299,7 +299,7 @@ TEST(NetworkSettings, CommandDisablesEverythingAndNormalRestoresTheLayout) {
 TEST(NetworkSettings, UdpThenTcpWithServerChecked) {
     RecordingSink sink;
     CNetworkSettingsDlg d(kEnglish, sink);
-    d.tcpMode = 1;
+    d.record.tcpMode = 1;
     d.show();
     EXPECT_EQ(networkStates(d), kServer);
     button(d, network_ids::udpProtocol)->click();
@@ -385,8 +385,8 @@ TEST(RemoteConfig, CommunityTypingStopsAtTenAndEnterIsOk) {
 TEST(RemoteConfig, StoredLongCommunityIsShownWholeAndRefusedOnlyOnOk) {
     RecordingSink sink;
     CRemoteConfigDlg d(kEnglish, sink);
-    d.snmpReadEnabled = 1;
-    d.snmpCommunity = "community12";
+    d.record.snmpReadEnabled = 1;
+    d.record.snmpCommunity = "community12";
     showActive(d);
     QLineEdit* community = edit(d, remote_ids::community);
     EXPECT_EQ(community->text(), "community12");
@@ -404,7 +404,7 @@ TEST(RemoteConfig, StoredLongCommunityIsShownWholeAndRefusedOnlyOnOk) {
     EXPECT_EQ(community->text(), "community1");
     pressOk(d);
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(d.snmpCommunity, "community1");
+    EXPECT_EQ(d.record.snmpCommunity, "community1");
 }
 
 TEST(RemoteConfig, UntouchedBytesFromAConverterComeBackAsTheyWere) {

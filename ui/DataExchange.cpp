@@ -135,6 +135,38 @@ void DataExchange::comboEditable(QComboBox* box, std::string& value) {
     box->setEditText(text);
 }
 
+void DataExchange::field(const Field& f, const ControlTemplate& c, const BuiltDialog& built,
+                         ConverterConfig& record) {
+    QWidget* control = built.control(c.id);
+    std::string* text = textOf(f, record);
+    const auto* number = std::get_if<int ConverterConfig::*>(&f.member);
+    const auto* byte = std::get_if<std::uint8_t ConverterConfig::*>(&f.member);
+    switch (c.kind) {
+    case ControlKind::CheckBox:
+        if (number) checkBox(qobject_cast<QAbstractButton*>(control), record.**number);
+        break;
+    case ControlKind::RadioButton:
+        if (number) radio(built.radioGroup(c.id), record.**number);
+        break;
+    case ControlKind::ComboList:
+        if (text) comboList(qobject_cast<QComboBox*>(control), *text);
+        break;
+    case ControlKind::ComboEditable:
+        if (text) comboEditable(qobject_cast<QComboBox*>(control), *text);
+        break;
+    case ControlKind::Edit:
+        if (text)
+            this->text(qobject_cast<QLineEdit*>(control), *text, f.textLimit);
+        else if (byte)
+            byteField(qobject_cast<QLineEdit*>(control), record.**byte,
+                      static_cast<std::uint8_t>(f.dialogLow),
+                      static_cast<std::uint8_t>(f.dialogHigh));
+        break;
+    default:
+        break;
+    }
+}
+
 CSettingsDialog::CSettingsDialog(const DialogTemplate& tmpl, int language, IMessageSink& sink,
                                  QWidget* parent)
     : QDialog(parent), language_(language), sink_(sink),
@@ -146,6 +178,11 @@ CSettingsDialog::CSettingsDialog(const DialogTemplate& tmpl, int language, IMess
 }
 
 CSettingsDialog::~CSettingsDialog() = default;
+
+void CSettingsDialog::exchangeFields(DataExchange& dx) {
+    for (const ControlTemplate& c : built_->bound())
+        if (const Field* f = findField(c.field)) dx.field(*f, c, *built_, record);
+}
 
 bool CSettingsDialog::DoDataExchange(bool save) {
     DataExchange dx(save ? DataExchange::Mode::Save : DataExchange::Mode::Show, sink_);

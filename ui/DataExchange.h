@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/MessageSink.h"
+#include "config/ConverterConfig.h"
+#include "config/Fields.h"
 #include "ui/DialogBuilder.h"
 #include "ui/DialogTemplate.h"
 
@@ -57,6 +59,11 @@ public:
     // Drop-down with typing: the text as it stands, the matching entry selected when there
     // is one.
     void comboEditable(QComboBox* box, std::string& value);
+    // The record's field `field` in the control `c` of `built` shows it in: each kind of
+    // control as above, a number in an edit as a byte in the settings dialog's range, a text
+    // within the field's limit.
+    void field(const Field& field, const ControlTemplate& c, const BuiltDialog& built,
+               ConverterConfig& record);
 
 private:
     bool saving() const { return mode_ != Mode::Show; }
@@ -69,11 +76,16 @@ private:
 
 // What the four settings dialogs share: the template in the chosen language, the sink for
 // the validation messages, OK running the checked exchange and Cancel, Escape and the close
-// box ending without one.
+// box ending without one. The controls the template binds to fields are exchanged with
+// `record`, in the template's exchange order.
 class CSettingsDialog : public QDialog {
 public:
     CSettingsDialog(const DialogTemplate& tmpl, int language, IMessageSink& sink, QWidget* parent);
     ~CSettingsDialog() override;
+
+    // A copy of the main window's record: the dialog edits the fields its template binds,
+    // and reads some others as its inputs (the protocol for TCP/IP-only options).
+    ConverterConfig record;
 
     int language() const { return language_; }
     bool english() const { return language_ == 1; }
@@ -91,8 +103,7 @@ public:
     void accept() override;
 
 protected:
-    // The dialog's own list of fields, in exchange order.
-    virtual void exchangeFields(DataExchange& dx) = 0;
+    void exchangeFields(DataExchange& dx);
     virtual void updateEnabledStates() = 0;
     void showEvent(QShowEvent* event) override;
 

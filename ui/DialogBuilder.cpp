@@ -1,5 +1,7 @@
 #include "ui/DialogBuilder.h"
 
+#include "config/Fields.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -156,9 +158,43 @@ QWidget* frameRadioGroup(QDialog& dialog, const QList<QAbstractButton*>& buttons
 } // namespace
 
 BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool english) {
-    // Layout units come from the reference face; the text face shrinks, uniformly for the
-    // whole dialog, only as far as needed for every text to fit its rectangle. If even the
-    // smallest face does not fit, the units widen instead, so that nothing is ever clipped.
+    const QFont textFont = fitTextFont(tmpl, english);
+    dialog.setFont(textFont);
+    dialog.setWindowTitle(QString::fromUtf8(english || !tmpl.hungarianTitle ? tmpl.englishTitle
+                                                                            : tmpl.hungarianTitle));
+    const DluRect size = !english && !tmpl.hungarianSize.empty() ? tmpl.hungarianSize : tmpl.size;
+    dialog.setFixedSize(dluX(size.w), dluY(size.h));
+
+    const QFontMetrics textMetrics(textFont);
+    std::vector<QWidget*> focusOrder;
+    int unnamed = 0;
+    for (const ControlTemplate& c : tmpl.controls) {
+        const DluRect r = controlRect(c, english);
+        QRect geometry(dluX(r.x), dluY(r.y), dluX(r.w), dluY(r.h));
+        QWidget* w = makeControl(dialog, c, controlText(c, english), r, geometry, textMetrics);
+        w->setGeometry(geometry);
+        if (c.flags & StartsDisabled) w->setEnabled(false);
+        if (c.id >= 0) {
+            w->setObjectName(QStringLiteral("id%1").arg(c.id));
+            controls_[c.id] = w;
+        } else {
+            w->setObjectName(QStringLiteral("static%1").arg(unnamed++));
+        }
+        if (c.field) bound_.push_back(c);
+        if (w->focusPolicy() & Qt::TabFocus) focusOrder.push_back(w);
+    }
+    std::stable_sort(bound_.begin(), bound_.end(),
+                     [](const auto& a, const auto& b) { return a.exchange < b.exchange; });
+    nameByLabels(dialog);
+    // Last, as moving a button into its group's frame resets its place in the chain.
+    for (std::size_t i = 1; i < focusOrder.size(); ++i)
+        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+}
+
+// Layout units come from the reference face; the text face shrinks, uniformly for the whole
+// dialog, only as far as needed for every text to fit its rectangle. If even the smallest face
+// does not fit, the units widen instead, so that nothing is ever clipped.
+QFont BuiltDialog::fitTextFont(const DialogTemplate& tmpl, bool english) {
     QFont reference = QApplication::font();
     reference.setPixelSize(kReferencePixelSize);
     const QFontMetrics refMetrics(reference);
@@ -174,7 +210,6 @@ BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool engli
         }
         return worst;
     };
-
     QFont textFont = reference;
     const double startPoints = QFontInfo(reference).pointSizeF();
     double scale = 1.0;
@@ -184,151 +219,124 @@ BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool engli
     }
     for (const int limit = baseX_ * 4; overflow(textFont) > 1.0 && baseX_ < limit;)
         ++baseX_;
+    return textFont;
+}
 
-    dialog.setFont(textFont);
-    dialog.setWindowTitle(QString::fromUtf8(english || !tmpl.hungarianTitle ? tmpl.englishTitle
-                                                                            : tmpl.hungarianTitle));
-    const DluRect size = !english && !tmpl.hungarianSize.empty() ? tmpl.hungarianSize : tmpl.size;
-    dialog.setFixedSize(dluX(size.w), dluY(size.h));
-
-    const QFontMetrics textMetrics(textFont);
-    std::vector<QWidget*> focusOrder;
-    QButtonGroup* currentGroup = nullptr;
-    int indexInGroup = 0;
-    int unnamed = 0;
-    std::vector<std::pair<const ControlTemplate*, QLabel*>> buddyLabels;
-
-    for (const ControlTemplate& c : tmpl.controls) {
-        const QString text = controlText(c, english);
-        const DluRect r = controlRect(c, english);
-        QRect geometry(dluX(r.x), dluY(r.y), dluX(r.w), dluY(r.h));
-        QWidget* w = nullptr;
-
-        switch (c.kind) {
-        case ControlKind::GroupBox: {
-            // A frame only: the controls inside it stay children of the dialog, as the
-            // template's flat list has them.
-            auto* box = new QGroupBox(text, &dialog);
-            box->setFocusPolicy(Qt::NoFocus);
-            w = box;
-            break;
-        }
-        case ControlKind::Label: {
-            auto* label = new QLabel(text, &dialog);
-            label->setTextFormat(Qt::PlainText);
-            label->setAlignment((c.flags & Centered ? Qt::AlignHCenter : Qt::AlignLeft) |
-                                Qt::AlignTop);
-            if (text.contains(u'\n')) label->setWordWrap(true);
-            // A label may need a pixel or two more height in this face than in the original;
-            // it has no background, so growing downwards hides nothing.
-            const int lines = int(text.count(u'\n')) + 1;
-            geometry.setHeight(std::max(geometry.height(), lines * textMetrics.lineSpacing()));
-            if (c.buddy != 0) buddyLabels.emplace_back(&c, label);
-            w = label;
-            break;
-        }
-        case ControlKind::Picture: {
-            auto* picture = new QLabel(&dialog);
-            QPixmap pixmap = loadPicture(text);
-            if (geometry.width() <= 0 || geometry.height() <= 0) {
-                geometry.setSize(pixmap.size());
-            } else if (pixmap.width() > geometry.width() || pixmap.height() > geometry.height()) {
-                pixmap =
-                    pixmap.scaled(geometry.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-            } else if (!pixmap.isNull()) {
-                pixmap = extendToFill(pixmap, geometry.size());
-            }
-            picture->setPixmap(pixmap);
-            picture->setAlignment(Qt::AlignCenter);
-            w = picture;
-            break;
-        }
-        case ControlKind::Edit: {
-            auto* edit = new QLineEdit(&dialog);
-            if (c.textLimit > 0) edit->setMaxLength(c.textLimit);
-            if (c.flags & DigitsOnly)
-                edit->setValidator(new QRegularExpressionValidator(
-                    QRegularExpression(QStringLiteral("[0-9]*")), edit));
-            if (c.flags & ReadOnly) edit->setReadOnly(true);
-            w = edit;
-            break;
-        }
-        case ControlKind::ComboEditable:
-        case ControlKind::ComboList: {
-            auto* combo = new QComboBox(&dialog);
-            if (c.kind == ControlKind::ComboEditable) {
-                combo->setEditable(true);
-                // Typed text is a value, not a new list entry.
-                combo->setInsertPolicy(QComboBox::NoInsert);
-                if (c.textLimit > 0) combo->lineEdit()->setMaxLength(c.textLimit);
-            }
-            // The template's height includes the dropped list; the closed box is one line.
-            geometry.setHeight(dluY(std::min(r.h, 14)));
-            w = combo;
-            break;
-        }
-        case ControlKind::RadioButton: {
-            auto* radio = new QRadioButton(text, &dialog);
-            if ((c.flags & FirstInGroup) || currentGroup == nullptr) {
-                currentGroup = new QButtonGroup(&dialog);
-                currentGroup->setExclusive(true);
-                indexInGroup = 0;
-                groups_[c.id] = currentGroup;
-            }
-            currentGroup->addButton(radio, indexInGroup++);
-            w = radio;
-            break;
-        }
-        case ControlKind::CheckBox:
-            w = new QCheckBox(text, &dialog);
-            break;
-        case ControlKind::PushButton:
-        case ControlKind::DefaultButton: {
-            auto* button = new QPushButton(text, &dialog);
-            if (c.kind == ControlKind::DefaultButton) {
-                button->setAutoDefault(true);
-                button->setDefault(true);
-            }
-            w = button;
-            break;
-        }
-        case ControlKind::List: {
-            auto* list = new QTreeWidget(&dialog);
-            list->setHeaderLabels(text.split(u'\t'));
-            list->setRootIsDecorated(false);
-            list->setUniformRowHeights(true);
-            list->setSelectionMode(QAbstractItemView::SingleSelection);
-            list->setAllColumnsShowFocus(true);
-            w = list;
-            break;
-        }
-        case ControlKind::ProgressBar: {
-            auto* bar = new QProgressBar(&dialog);
-            bar->setRange(0, 100);
-            bar->setValue(0);
-            bar->setTextVisible(false);
-            w = bar;
-            break;
-        }
-        }
-
-        w->setGeometry(geometry);
-        if (c.flags & StartsDisabled) w->setEnabled(false);
-        if (c.id >= 0) {
-            w->setObjectName(QStringLiteral("id%1").arg(c.id));
-            controls_[c.id] = w;
-        } else {
-            w->setObjectName(QStringLiteral("static%1").arg(unnamed++));
-        }
-        if (w->focusPolicy() & Qt::TabFocus) focusOrder.push_back(w);
+QWidget* BuiltDialog::makeControl(QDialog& dialog, const ControlTemplate& c, const QString& text,
+                                  const DluRect& r, QRect& geometry,
+                                  const QFontMetrics& textMetrics) {
+    // A field's own limit caps typing in the control that shows it.
+    const Field* field = c.field ? findField(c.field) : nullptr;
+    const int textLimit = field && field->textLimit > 0 ? int(field->textLimit) : c.textLimit;
+    switch (c.kind) {
+    case ControlKind::GroupBox: {
+        // A frame only: the controls inside it stay children of the dialog, as the template's
+        // flat list has them.
+        auto* box = new QGroupBox(text, &dialog);
+        box->setFocusPolicy(Qt::NoFocus);
+        return box;
     }
+    case ControlKind::Label: {
+        auto* label = new QLabel(text, &dialog);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment((c.flags & Centered ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        if (text.contains(u'\n')) label->setWordWrap(true);
+        // A label may need a pixel or two more height in this face than in the original; it
+        // has no background, so growing downwards hides nothing.
+        const int lines = int(text.count(u'\n')) + 1;
+        geometry.setHeight(std::max(geometry.height(), lines * textMetrics.lineSpacing()));
+        if (c.buddy != 0) buddyLabels_.emplace_back(c.buddy, label);
+        return label;
+    }
+    case ControlKind::Picture: {
+        auto* picture = new QLabel(&dialog);
+        QPixmap pixmap = loadPicture(text);
+        if (geometry.width() <= 0 || geometry.height() <= 0) {
+            geometry.setSize(pixmap.size());
+        } else if (pixmap.width() > geometry.width() || pixmap.height() > geometry.height()) {
+            pixmap = pixmap.scaled(geometry.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        } else if (!pixmap.isNull()) {
+            pixmap = extendToFill(pixmap, geometry.size());
+        }
+        picture->setPixmap(pixmap);
+        picture->setAlignment(Qt::AlignCenter);
+        return picture;
+    }
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(&dialog);
+        if (textLimit > 0) edit->setMaxLength(textLimit);
+        if (c.flags & DigitsOnly)
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        if (c.flags & ReadOnly) edit->setReadOnly(true);
+        return edit;
+    }
+    case ControlKind::ComboEditable:
+    case ControlKind::ComboList: {
+        auto* combo = new QComboBox(&dialog);
+        if (c.kind == ControlKind::ComboEditable) {
+            combo->setEditable(true);
+            // Typed text is a value, not a new list entry.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            if (textLimit > 0) combo->lineEdit()->setMaxLength(textLimit);
+        }
+        // The template's height includes the dropped list; the closed box is one line.
+        geometry.setHeight(dluY(std::min(r.h, 14)));
+        return combo;
+    }
+    case ControlKind::RadioButton:
+        return makeRadioButton(dialog, c, text);
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, &dialog);
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton: {
+        auto* button = new QPushButton(text, &dialog);
+        if (c.kind == ControlKind::DefaultButton) {
+            button->setAutoDefault(true);
+            button->setDefault(true);
+        }
+        return button;
+    }
+    case ControlKind::List: {
+        auto* list = new QTreeWidget(&dialog);
+        list->setHeaderLabels(text.split(u'\t'));
+        list->setRootIsDecorated(false);
+        list->setUniformRowHeights(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setAllColumnsShowFocus(true);
+        return list;
+    }
+    case ControlKind::ProgressBar: {
+        auto* bar = new QProgressBar(&dialog);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        return bar;
+    }
+    }
+    return new QWidget(&dialog);
+}
 
-    // Labels name their controls for the keyboard and for screen readers. A radio button's
-    // name is its own text; its group's label names the group.
-    for (const auto& [c, label] : buddyLabels) {
-        QWidget* target = control(c->buddy);
+QWidget* BuiltDialog::makeRadioButton(QDialog& dialog, const ControlTemplate& c,
+                                      const QString& text) {
+    auto* radio = new QRadioButton(text, &dialog);
+    if ((c.flags & FirstInGroup) || currentGroup_ == nullptr) {
+        currentGroup_ = new QButtonGroup(&dialog);
+        currentGroup_->setExclusive(true);
+        indexInGroup_ = 0;
+        groups_[c.id] = currentGroup_;
+    }
+    currentGroup_->addButton(radio, indexInGroup_++);
+    return radio;
+}
+
+// Labels name their controls for the keyboard and for screen readers. A radio button's name is
+// its own text; its group's label names the group.
+void BuiltDialog::nameByLabels(QDialog& dialog) {
+    for (const auto& [buddy, label] : buddyLabels_) {
+        QWidget* target = control(buddy);
         if (!target) continue;
-        if (QButtonGroup* group = radioGroup(c->buddy))
+        if (QButtonGroup* group = radioGroup(buddy))
             target = frameRadioGroup(dialog, group->buttons());
         label->setBuddy(target);
         target->setAccessibleName(visibleText(label->text()).replace(u'\n', u' '));
@@ -336,9 +344,16 @@ BuiltDialog::BuiltDialog(QDialog& dialog, const DialogTemplate& tmpl, bool engli
     for (const auto& [firstId, group] : groups_)
         for (QAbstractButton* b : group->buttons())
             b->setAccessibleName(visibleText(b->text()));
-    // Last, as moving a button into its group's frame resets its place in the chain.
-    for (std::size_t i = 1; i < focusOrder.size(); ++i)
-        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+}
+
+QWidget* BuiltDialog::field(std::string_view name) const {
+    return control(fieldId(name));
+}
+
+int BuiltDialog::fieldId(std::string_view name) const {
+    for (const ControlTemplate& c : bound_)
+        if (name == c.field) return c.id;
+    return -1;
 }
 
 QWidget* BuiltDialog::control(int id) const {

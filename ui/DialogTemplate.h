@@ -46,6 +46,12 @@ struct ControlTemplate {
     unsigned flags = None;
     int buddy = 0;     // labels: the id of the control they name (keyboard and screen readers)
     int textLimit = 0; // edits: at most this many characters may be typed; 0 = no limit
+    // The record's field the control shows (a radio group's first button stands for the
+    // group), named as the field table names it; the field's kind says how it is exchanged
+    // and checked, and its limit caps typing. `exchange` is its place in the dialog's
+    // exchange order, from 1.
+    const char* field = nullptr;
+    int exchange = 0;
 };
 
 // A dialog as data: both language variants share the controls and differ in texts and a

@@ -2,7 +2,6 @@
 
 #include "ui/SettingsTemplates.h"
 
-#include <QLineEdit>
 #include <QRadioButton>
 
 namespace varnadex::ui {
@@ -23,21 +22,6 @@ CNetworkSettingsDlg::CNetworkSettingsDlg(int language, IMessageSink& sink, QWidg
         connect(built().get<QRadioButton>(button), &QRadioButton::clicked, this, handler);
 }
 
-void CNetworkSettingsDlg::exchangeFields(DataExchange& dx) {
-    auto edit = [this](int control) { return built().get<QLineEdit>(control); };
-    dx.text(edit(id::macAddress), macAddress);
-    dx.radio(built().radioGroup(id::normalMode), workingMode);
-    dx.radio(built().radioGroup(id::tcpProtocol), protocol);
-    dx.radio(built().radioGroup(id::clientMode), tcpMode);
-    dx.text(edit(id::ipAddress), ipAddress);
-    dx.text(edit(id::localPort), localPort);
-    dx.text(edit(id::subnetMask), subnetMask);
-    dx.text(edit(id::gatewayAddress), gatewayAddress);
-    dx.text(edit(id::remoteAddress), remoteAddress);
-    dx.text(edit(id::remotePort), remotePort);
-    dx.text(edit(id::remoteSubnetMask), remoteSubnetMask);
-}
-
 NetworkChecks CNetworkSettingsDlg::checks() const {
     return {.tcpIpChecked = built().get<QRadioButton>(id::tcpProtocol)->isChecked(),
             .serverChecked = built().get<QRadioButton>(id::serverMode)->isChecked()};
@@ -45,19 +29,19 @@ NetworkChecks CNetworkSettingsDlg::checks() const {
 
 void CNetworkSettingsDlg::applyEnables() {
     for (int button : {id::tcpProtocol, id::udpProtocol})
-        enableControl(button, enables_.protocol);
+        enableControl(button, enables_.protocolButtons);
     for (int button : {id::clientMode, id::serverMode})
-        enableControl(button, enables_.tcpMode);
-    enableControl(id::remoteAddress, enables_.remoteAddress);
-    enableControl(id::remotePort, enables_.remotePort);
-    enableControl(id::localPort, enables_.localPort);
-    enableControl(id::remoteSubnetMask, enables_.remoteSubnetMask);
+        enableControl(button, enables_.tcpModeButtons);
+    enableControl(built().fieldId("remoteAddress"), enables_.remoteAddressEdit);
+    enableControl(built().fieldId("remotePort"), enables_.remotePortEdit);
+    enableControl(built().fieldId("localPort"), enables_.localPortEdit);
+    enableControl(built().fieldId("remoteSubnetMask"), enables_.remoteMaskEdit);
 }
 
 void CNetworkSettingsDlg::updateEnabledStates() {
-    enables_ = initialNetworkEnables(workingMode, checks());
+    enables_ = initialNetworkEnables(record.workingMode, checks());
     applyEnables();
-    enableControl(id::macAddress, enableMac != 0);
+    enableControl(built().fieldId("macAddress"), record.enableMac != 0);
 }
 
 void CNetworkSettingsDlg::OnNormalMode() {

@@ -3,7 +3,6 @@
 #include "ui/SettingsTemplates.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 
 namespace varnadex::ui {
 
@@ -15,14 +14,6 @@ CRemoteConfigDlg::CRemoteConfigDlg(int language, IMessageSink& sink, QWidget* pa
             &CRemoteConfigDlg::OnEnableRead);
     connect(built().get<QCheckBox>(id::writeEnabled), &QCheckBox::clicked, this,
             &CRemoteConfigDlg::OnEnableWrite);
-}
-
-void CRemoteConfigDlg::exchangeFields(DataExchange& dx) {
-    dx.checkBox(built().get<QCheckBox>(id::readEnabled), snmpReadEnabled);
-    dx.checkBox(built().get<QCheckBox>(id::writeEnabled), snmpWriteEnabled);
-    dx.text(built().get<QLineEdit>(id::community), snmpCommunity, kSnmpCommunityLimit);
-    dx.text(built().get<QLineEdit>(id::filterMask), snmpFilterMask);
-    dx.text(built().get<QLineEdit>(id::filterAddress), snmpFilterAddress);
 }
 
 void CRemoteConfigDlg::takeControls() {
@@ -43,13 +34,13 @@ void CRemoteConfigDlg::updateEnabledStates() {
 
 void CRemoteConfigDlg::OnEnableRead() {
     takeControls();
-    onEnableRead(enables_, snmpReadEnabled, snmpWriteEnabled);
+    onEnableRead(enables_, record.snmpReadEnabled, record.snmpWriteEnabled);
     applyEnables();
 }
 
 void CRemoteConfigDlg::OnEnableWrite() {
     takeControls();
-    onEnableWrite(enables_, snmpWriteEnabled);
+    onEnableWrite(enables_, record.snmpWriteEnabled);
     applyEnables();
 }
 

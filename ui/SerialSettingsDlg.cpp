@@ -4,7 +4,6 @@
 #include "config/RegisterMap.h"
 #include "ui/SettingsTemplates.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 
 namespace varnadex::ui {
@@ -13,24 +12,16 @@ namespace id = serial_ids;
 
 CSerialSettingsDlg::CSerialSettingsDlg(int language, IMessageSink& sink, QWidget* parent)
     : CSettingsDialog(serialSettingsTemplate(), language, sink, parent) {
-    auto* speeds = built().get<QComboBox>(id::baudRate);
+    auto* speeds = built().field<QComboBox>("baudRate");
     for (const char* speed : {"1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600"})
         speeds->addItem(QString::fromLatin1(speed));
-    auto* formats = built().get<QComboBox>(id::dataFormat);
+    auto* formats = built().field<QComboBox>("dataFormat");
     for (const char* format : dataFormatTexts())
         formats->addItem(QString::fromLatin1(format));
 }
 
-void CSerialSettingsDlg::exchangeFields(DataExchange& dx) {
-    dx.checkBox(built().get<QCheckBox>(id::rtsCtsFlowControl), rtsCtsFlowControl);
-    dx.radio(built().radioGroup(id::crlfKeep), crlfMode);
-    dx.radio(built().radioGroup(id::dtrAlwaysHigh), dtrMode);
-    dx.comboList(built().get<QComboBox>(id::dataFormat), dataFormat);
-    dx.comboEditable(built().get<QComboBox>(id::baudRate), baudRate);
-}
-
 void CSerialSettingsDlg::updateEnabledStates() {
-    const bool dtr = dtrDsrEnabled(protocol);
+    const bool dtr = dtrDsrEnabled(record.protocol);
     enableControl(id::dtrAlwaysHigh, dtr);
     enableControl(id::dtrDependsOnConn, dtr);
 }

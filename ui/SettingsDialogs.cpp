@@ -1,6 +1,6 @@
 #include "ui/SettingsDialogs.h"
 
-#include "config/RegisterMap.h"
+#include "config/Fields.h"
 #include "ui/AdvancedSettingsDlg.h"
 #include "ui/NetworkSettingsDlg.h"
 #include "ui/RemoteConfigDlg.h"
@@ -10,92 +10,19 @@ namespace varnadex::ui {
 
 namespace {
 
-// The inputs go in with the fields but never come back.
-
-void copyIn(CSerialSettingsDlg& d, const ConverterConfig& c) {
-    d.protocol = c.protocol;
-    d.baudRate = c.baudRate;
-    d.dataFormat = c.dataFormat;
-    d.rtsCtsFlowControl = c.rtsCtsFlowControl;
-    d.dtrMode = c.dtrMode;
-    d.crlfMode = c.crlfMode;
+// The dialog gets the whole record: the fields it edits, and its inputs. Only the fields its
+// template binds come back, and only on OK; the inputs never do.
+template <class Dialog> void copyIn(Dialog& d, const ConverterConfig& c) {
+    d.record = c;
 }
 
-void copyBack(const CSerialSettingsDlg& d, ConverterConfig& c) {
-    c.baudRate = d.baudRate;
-    c.dataFormat = d.dataFormat;
-    c.rtsCtsFlowControl = d.rtsCtsFlowControl;
-    c.dtrMode = d.dtrMode;
-    c.crlfMode = d.crlfMode;
-    if (const auto code = dataFormatCodeFor(c.dataFormat)) c.dataFormatCode = *code;
-}
-
-void copyIn(CAdvancedSettingsDlg& d, const ConverterConfig& c) {
-    d.protocol = c.protocol;
-    d.networkTimeout = c.networkTimeout;
-    d.keepAliveTimer = c.keepAliveTimer;
-    d.bufferHandling = c.bufferHandling;
-    d.networkDelay = c.networkDelay;
-    d.optimizeFor = c.optimizeFor;
-    d.icmpEchoEnabled = c.icmpEchoEnabled;
-    d.patternCharEnabled = c.patternCharEnabled;
-    d.patternChar = c.patternChar;
-}
-
-void copyBack(const CAdvancedSettingsDlg& d, ConverterConfig& c) {
-    c.networkTimeout = d.networkTimeout;
-    c.keepAliveTimer = d.keepAliveTimer;
-    c.bufferHandling = d.bufferHandling;
-    c.networkDelay = d.networkDelay;
-    c.optimizeFor = d.optimizeFor;
-    c.icmpEchoEnabled = d.icmpEchoEnabled;
-    c.patternCharEnabled = d.patternCharEnabled;
-    c.patternChar = d.patternChar;
-}
-
-void copyIn(CNetworkSettingsDlg& d, const ConverterConfig& c) {
-    d.enableMac = c.enableMac;
-    d.workingMode = c.workingMode;
-    d.protocol = c.protocol;
-    d.tcpMode = c.tcpMode;
-    d.macAddress = c.macAddress;
-    d.ipAddress = c.ipAddress;
-    d.localPort = c.localPort;
-    d.subnetMask = c.subnetMask;
-    d.gatewayAddress = c.gatewayAddress;
-    d.remoteAddress = c.remoteAddress;
-    d.remotePort = c.remotePort;
-    d.remoteSubnetMask = c.remoteSubnetMask;
-}
-
-void copyBack(const CNetworkSettingsDlg& d, ConverterConfig& c) {
-    c.workingMode = d.workingMode;
-    c.protocol = d.protocol;
-    c.tcpMode = d.tcpMode;
-    c.macAddress = d.macAddress;
-    c.ipAddress = d.ipAddress;
-    c.localPort = d.localPort;
-    c.subnetMask = d.subnetMask;
-    c.gatewayAddress = d.gatewayAddress;
-    c.remoteAddress = d.remoteAddress;
-    c.remotePort = d.remotePort;
-    c.remoteSubnetMask = d.remoteSubnetMask;
-}
-
-void copyIn(CRemoteConfigDlg& d, const ConverterConfig& c) {
-    d.snmpReadEnabled = c.snmpReadEnabled;
-    d.snmpWriteEnabled = c.snmpWriteEnabled;
-    d.snmpCommunity = c.snmpCommunity;
-    d.snmpFilterAddress = c.snmpFilterAddress;
-    d.snmpFilterMask = c.snmpFilterMask;
-}
-
-void copyBack(const CRemoteConfigDlg& d, ConverterConfig& c) {
-    c.snmpReadEnabled = d.snmpReadEnabled;
-    c.snmpWriteEnabled = d.snmpWriteEnabled;
-    c.snmpCommunity = d.snmpCommunity;
-    c.snmpFilterAddress = d.snmpFilterAddress;
-    c.snmpFilterMask = d.snmpFilterMask;
+template <class Dialog> void copyBack(const Dialog& d, ConverterConfig& c) {
+    for (const ControlTemplate& control : d.built().bound()) {
+        const Field* f = findField(control.field);
+        copyField(*f, d.record, c);
+        // The data format's text brings its code along.
+        settleSetField(*f, c);
+    }
 }
 
 template <class Dialog>

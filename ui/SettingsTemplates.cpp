@@ -1,10 +1,25 @@
 #include "ui/SettingsTemplates.h"
 
-#include "config/DialogRules.h"
-
 namespace varnadex::ui {
 
 namespace {
+
+// The controls that show a field: a dialog finds them by the field's name.
+constexpr int kBaudRate = 1012;
+constexpr int kFlowControl = 1016;
+constexpr int kDataFormat = 1013;
+constexpr int kNetworkTimeout = 1033;
+constexpr int kKeepAlive = 1034;
+constexpr int kPatternChar = 1055;
+constexpr int kPatternCheck = 1056;
+constexpr int kMac = 1018;
+constexpr int kIp = 1003;
+constexpr int kLocalPort = 1009;
+constexpr int kSubnet = 1004;
+constexpr int kGateway = 1005;
+constexpr int kRemoteAddress = 1006;
+constexpr int kRemotePort = 1008;
+constexpr int kRemoteMask = 1007;
 
 // Every template follows one frame: OK and Cancel stacked at the top right, 44 units wide and
 // 7 from the edges; one group box from the left margin to 5 units short of the buttons,
@@ -42,22 +57,39 @@ ControlTemplate label(const char* en, const char* hu, int buddy, DluRect rect,
     return {-1, ControlKind::Label, en, hu, rect, huRect, None, buddy};
 }
 
-ControlTemplate edit(int id, DluRect rect, DluRect huRect = {}, unsigned flags = None,
-                     int textLimit = 0) {
-    return {id, ControlKind::Edit, nullptr, nullptr, rect, huRect, flags, 0, textLimit};
+// The field a control shows and its place in the exchange order.
+struct Binding {
+    const char* field = nullptr;
+    int exchange = 0;
+};
+
+ControlTemplate bound(ControlTemplate c, Binding b) {
+    c.field = b.field;
+    c.exchange = b.exchange;
+    return c;
 }
 
-ControlTemplate radio(int id, const char* en, const char* hu, DluRect rect, DluRect huRect = {},
-                      unsigned flags = None) {
-    return {id, ControlKind::RadioButton, en, hu, rect, huRect, flags};
+ControlTemplate edit(int id, Binding b, DluRect rect, DluRect huRect = {}, unsigned flags = None) {
+    return bound({id, ControlKind::Edit, nullptr, nullptr, rect, huRect, flags}, b);
 }
 
-ControlTemplate check(int id, const char* en, const char* hu, DluRect rect, DluRect huRect = {}) {
-    return {id, ControlKind::CheckBox, en, hu, rect, huRect};
+ControlTemplate radio(int id, const char* en, const char* hu, DluRect rect, DluRect huRect = {}) {
+    return {id, ControlKind::RadioButton, en, hu, rect, huRect};
 }
 
-ControlTemplate combo(int id, ControlKind kind, DluRect rect, DluRect huRect = {}) {
-    return {id, kind, nullptr, nullptr, rect, huRect};
+// The first button of a radio group, which stands for the group's field.
+ControlTemplate firstRadio(int id, Binding b, const char* en, const char* hu, DluRect rect,
+                           DluRect huRect = {}) {
+    return bound({id, ControlKind::RadioButton, en, hu, rect, huRect, FirstInGroup}, b);
+}
+
+ControlTemplate check(int id, Binding b, const char* en, const char* hu, DluRect rect,
+                      DluRect huRect = {}) {
+    return bound({id, ControlKind::CheckBox, en, hu, rect, huRect}, b);
+}
+
+ControlTemplate combo(int id, Binding b, ControlKind kind, DluRect rect, DluRect huRect = {}) {
+    return bound({id, kind, nullptr, nullptr, rect, huRect}, b);
 }
 
 DialogTemplate makeSerial() {
@@ -74,25 +106,25 @@ DialogTemplate makeSerial() {
             frame(w, h),
             // Both languages wrap the new-line label, so that the radio buttons of the two
             // groups form columns under the fields; the English column is a little wider.
-            label("Port Speed (b/s)", "Portsebeség (b/s)", id::baudRate, {14, 19, 66, 8},
+            label("Port Speed (b/s)", "Portsebeség (b/s)", kBaudRate, {14, 19, 66, 8},
                   {14, 19, 62, 8}),
-            combo(id::baudRate, ControlKind::ComboEditable, {84, 16, 56, 100},
+            combo(kBaudRate, {"baudRate", 5}, ControlKind::ComboEditable, {84, 16, 56, 100},
                   {80, 16, 56, 100}),
-            check(id::rtsCtsFlowControl, "Flow Control (RTS/CTS)", "Torlódáskezelés (RTS/CTS)",
-                  {164, 18, 90, 10}, {146, 18, 104, 10}),
-            label("Data Format", "Adatformátum", id::dataFormat, {14, 37, 66, 8},
-                  {14, 37, 62, 8}),
-            combo(id::dataFormat, ControlKind::ComboList, {84, 34, 56, 120}, {80, 34, 56, 120}),
+            check(kFlowControl, {"rtsCtsFlowControl", 1}, "Flow Control (RTS/CTS)",
+                  "Torlódáskezelés (RTS/CTS)", {164, 18, 90, 10}, {146, 18, 104, 10}),
+            label("Data Format", "Adatformátum", kDataFormat, {14, 37, 66, 8}, {14, 37, 62, 8}),
+            combo(kDataFormat, {"dataFormat", 4}, ControlKind::ComboList, {84, 34, 56, 120},
+                  {80, 34, 56, 120}),
             label("DTR/DSR Signal", "DTR/DSR jelek", id::dtrAlwaysHigh, {14, 54, 66, 8},
                   {14, 54, 62, 8}),
-            radio(id::dtrAlwaysHigh, "Always High", "Mindig magas", {84, 53, 60, 10},
-                  {80, 53, 60, 10}, FirstInGroup),
+            firstRadio(id::dtrAlwaysHigh, {"dtrMode", 3}, "Always High", "Mindig magas",
+                       {84, 53, 60, 10}, {80, 53, 60, 10}),
             radio(id::dtrDependsOnConn, "Depends on Conn State", "Kapcsolódás állapotától függ",
                   {164, 53, 92, 10}, {146, 53, 108, 10}),
             label("Duplicated New Line\n(ASCII 13, 10)", "Dupla soremelés\n(ASCII 13, 10)",
                   id::crlfKeep, {14, 67, 66, 16}, {14, 67, 62, 16}),
-            radio(id::crlfKeep, "Keep", "Maradjon", {84, 70, 60, 10}, {80, 70, 60, 10},
-                  FirstInGroup),
+            firstRadio(id::crlfKeep, {"crlfMode", 2}, "Keep", "Maradjon", {84, 70, 60, 10},
+                       {80, 70, 60, 10}),
             radio(id::crlfTrim, "Trim Second Character", "Második levágása", {164, 70, 90, 10},
                   {146, 70, 76, 10}),
             okButton(w),
@@ -116,40 +148,42 @@ DialogTemplate makeAdvanced() {
         {0, 0, huW, h},
         {
             {-1, ControlKind::GroupBox, "", "", frame(w, h).rect, frame(huW, h).rect},
-            label("Network Timeout (sec)", "Hálózati időtúllépés (mp)", id::networkTimeout,
+            label("Network Timeout (sec)", "Hálózati időtúllépés (mp)", kNetworkTimeout,
                   {14, 17, 80, 8}, {14, 17, 88, 8}),
-            edit(id::networkTimeout, {96, 14, 30, 14}, {104, 14, 30, 14}, DigitsOnly),
-            label("Keep-alive Timer (sec)", "Életjel küldés időköze (mp)", id::keepAliveTimer,
+            edit(kNetworkTimeout, {"networkTimeout", 5}, {96, 14, 30, 14}, {104, 14, 30, 14},
+                 DigitsOnly),
+            label("Keep-alive Timer (sec)", "Életjel küldés időköze (mp)", kKeepAlive,
                   {14, 34, 80, 8}, {14, 34, 88, 8}),
-            edit(id::keepAliveTimer, {96, 31, 30, 14}, {104, 31, 30, 14}),
+            edit(kKeepAlive, {"keepAliveTimer", 4}, {96, 31, 30, 14}, {104, 31, 30, 14}),
             label("(0 - Disable Keep-alive)", "(0 - Nincs életjel küldés)", 0, {132, 34, 80, 8},
                   {140, 34, 82, 8}),
             label("Buffer Handling on\nNew Network Connection",
                   "Puffer kezelése új\nkapcsolat felépítésekor", id::bufferKeep, {14, 47, 80, 16},
                   {14, 47, 88, 16}),
-            radio(id::bufferKeep, "Keep Data", "Adatok megtartása", {96, 50, 47, 10},
-                  {104, 50, 75, 10}, FirstInGroup),
+            firstRadio(id::bufferKeep, {"bufferHandling", 6}, "Keep Data", "Adatok megtartása",
+                       {96, 50, 47, 10}, {104, 50, 75, 10}),
             radio(id::bufferClear, "Clear Buffer", "Puffer törlése", {160, 50, 53, 10},
                   {182, 50, 57, 10}),
             label("Network Delay", "Hálózati késleltetés", id::delaySmall, {14, 65, 80, 8},
                   {14, 65, 88, 8}),
-            radio(id::delaySmall, "Small", "Kicsi", {96, 64, 33, 10}, {104, 64, 30, 10},
-                  FirstInGroup),
+            firstRadio(id::delaySmall, {"networkDelay", 2}, "Small", "Kicsi", {96, 64, 33, 10},
+                       {104, 64, 30, 10}),
             radio(id::delayMedium, "Medium", "Közepes", {160, 64, 40, 10}, {182, 64, 41, 10}),
             radio(id::delayHuge, "Huge", "Nagy", {214, 64, 32, 10}, {240, 64, 31, 10}),
             label("Optimized for", "Optimalizálás", id::optimizeMinimal, {14, 79, 80, 8},
                   {14, 79, 88, 8}),
-            radio(id::optimizeMinimal, "Minimal Traffic", "Minimális forgalom", {96, 78, 62, 10},
-                  {104, 78, 75, 10}, FirstInGroup),
+            firstRadio(id::optimizeMinimal, {"optimizeFor", 3}, "Minimal Traffic",
+                       "Minimális forgalom", {96, 78, 62, 10}, {104, 78, 75, 10}),
             radio(id::optimizeFast, "Fast Packet Forward", "Gyors csomagtovábbítás",
                   {160, 78, 78, 10}, {182, 78, 94, 10}),
-            check(id::icmpEcho, "Enable ICMP Echo Reply (ping)",
+            check(id::icmpEcho, {"icmpEchoEnabled", 1}, "Enable ICMP Echo Reply (ping)",
                   "ICMP Echo Reply (ping) engedélyezése", {14, 92, 114, 10}, {14, 92, 138, 10}),
-            edit(id::patternChar, {108, 107, 20, 14}, {116, 107, 20, 14}, StartsDisabled,
-                 int(kPatternCharLimit)),
-            label("Pattern char (HEX)", "Minta karakter (HEX)", id::patternChar, {14, 110, 80, 8},
+            edit(kPatternChar, {"patternChar", 8}, {108, 107, 20, 14}, {116, 107, 20, 14},
+                 StartsDisabled),
+            label("Pattern char (HEX)", "Minta karakter (HEX)", kPatternChar, {14, 110, 80, 8},
                   {14, 110, 88, 8}),
-            check(id::patternCharEnabled, "", "", {96, 109, 10, 10}, {104, 109, 10, 10}),
+            check(kPatternCheck, {"patternCharEnabled", 7}, "", "", {96, 109, 10, 10},
+                  {104, 109, 10, 10}),
             {kIdOk, ControlKind::DefaultButton, "OK", "OK", okButton(w).rect, okButton(huW).rect},
             {kIdCancel, ControlKind::PushButton, "Cancel", "Mégsem", cancelButton(w).rect,
              cancelButton(huW).rect},
@@ -171,32 +205,31 @@ DialogTemplate makeNetwork() {
         {},
         {
             frame(w, h),
-            label("MAC Address", "MAC azonosító", id::macAddress, {14, 17, 76, 8}),
-            edit(id::macAddress, {94, 14, 66, 14}, {}, StartsDisabled),
+            label("MAC Address", "MAC azonosító", kMac, {14, 17, 76, 8}),
+            edit(kMac, {"macAddress", 1}, {94, 14, 66, 14}, {}, StartsDisabled),
             label("Working Mode", "Működési mód", id::normalMode, {14, 33, 76, 8}),
-            radio(id::normalMode, "Normal", "Normál", {94, 32, 40, 10}, {}, FirstInGroup),
+            firstRadio(id::normalMode, {"workingMode", 2}, "Normal", "Normál", {94, 32, 40, 10}),
             radio(id::commandMode, "Command", "Parancs", {140, 32, 50, 10}),
             label("Protocol", "Protokoll", id::tcpProtocol, {14, 46, 76, 8}),
-            radio(id::tcpProtocol, "TCP/IP", "TCP/IP", {94, 45, 40, 10}, {}, FirstInGroup),
+            firstRadio(id::tcpProtocol, {"protocol", 3}, "TCP/IP", "TCP/IP", {94, 45, 40, 10}),
             radio(id::udpProtocol, "UDP/IP", "UDP/IP", {140, 45, 50, 10}),
             label("TCP Mode", "TCP mód", id::clientMode, {14, 59, 76, 8}),
-            radio(id::clientMode, "Client", "Kliens", {94, 58, 40, 10}, {}, FirstInGroup),
+            firstRadio(id::clientMode, {"tcpMode", 4}, "Client", "Kliens", {94, 58, 40, 10}),
             radio(id::serverMode, "Server", "Szerver", {140, 58, 50, 10}),
-            label("IP Address", "IP cím", id::ipAddress, {14, 76, 76, 8}),
-            edit(id::ipAddress, {94, 73, 66, 14}),
-            label("Local Port", "Helyi port", id::localPort, {168, 76, 42, 8}),
-            edit(id::localPort, {213, 73, 36, 14}, {}, StartsDisabled),
-            label("Subnet Mask", "Alhálózati maszk", id::subnetMask, {14, 93, 76, 8}),
-            edit(id::subnetMask, {94, 90, 66, 14}),
-            label("Gateway IP Address", "Átjáró IP címe", id::gatewayAddress, {14, 110, 76, 8}),
-            edit(id::gatewayAddress, {94, 107, 66, 14}),
-            label("Remote Address", "Távoli eszköz IP címe", id::remoteAddress, {14, 127, 76, 8}),
-            edit(id::remoteAddress, {94, 124, 66, 14}),
-            label("Remote Port", "Távoli port", id::remotePort, {168, 127, 42, 8}),
-            edit(id::remotePort, {213, 124, 36, 14}),
-            label("Remote Subnet Mask", "Távoli alhálózati maszk", id::remoteSubnetMask,
-                  {14, 144, 76, 8}),
-            edit(id::remoteSubnetMask, {94, 141, 66, 14}, {}, StartsDisabled),
+            label("IP Address", "IP cím", kIp, {14, 76, 76, 8}),
+            edit(kIp, {"ipAddress", 5}, {94, 73, 66, 14}),
+            label("Local Port", "Helyi port", kLocalPort, {168, 76, 42, 8}),
+            edit(kLocalPort, {"localPort", 6}, {213, 73, 36, 14}, {}, StartsDisabled),
+            label("Subnet Mask", "Alhálózati maszk", kSubnet, {14, 93, 76, 8}),
+            edit(kSubnet, {"subnetMask", 7}, {94, 90, 66, 14}),
+            label("Gateway IP Address", "Átjáró IP címe", kGateway, {14, 110, 76, 8}),
+            edit(kGateway, {"gatewayAddress", 8}, {94, 107, 66, 14}),
+            label("Remote Address", "Távoli eszköz IP címe", kRemoteAddress, {14, 127, 76, 8}),
+            edit(kRemoteAddress, {"remoteAddress", 9}, {94, 124, 66, 14}),
+            label("Remote Port", "Távoli port", kRemotePort, {168, 127, 42, 8}),
+            edit(kRemotePort, {"remotePort", 10}, {213, 124, 36, 14}),
+            label("Remote Subnet Mask", "Távoli alhálózati maszk", kRemoteMask, {14, 144, 76, 8}),
+            edit(kRemoteMask, {"remoteSubnetMask", 11}, {94, 141, 66, 14}, {}, StartsDisabled),
             okButton(w),
             cancelButton(w),
         },
@@ -219,15 +252,15 @@ DialogTemplate makeRemoteConfig() {
             frame(w, h),
             okButton(w),
             cancelButton(w),
-            check(id::readEnabled, "Enable Read Config (SNMP Get)",
+            check(id::readEnabled, {"snmpReadEnabled", 1}, "Enable Read Config (SNMP Get)",
                   "Távoli olvasás engedélyezése (SNMP Get)", {14, 28, 150, 10}),
-            check(id::writeEnabled, "Enable Write Config (SNMP Set)",
+            check(id::writeEnabled, {"snmpWriteEnabled", 2}, "Enable Write Config (SNMP Set)",
                   "Távoli írás engedélyezése (SNMP Set)", {14, 62, 150, 10}),
-            edit(id::community, {112, 42, 66, 14}, {}, None, int(kSnmpCommunityLimit)),
+            edit(id::community, {"snmpCommunity", 3}, {112, 42, 66, 14}),
             label("Community String (Password)", "Community (Jelszó)", id::community,
                   {14, 45, 96, 8}),
-            edit(id::filterAddress, {112, 90, 66, 14}),
-            edit(id::filterMask, {112, 106, 66, 14}),
+            edit(id::filterAddress, {"snmpFilterAddress", 5}, {112, 90, 66, 14}),
+            edit(id::filterMask, {"snmpFilterMask", 4}, {112, 106, 66, 14}),
             label("Network IP Address", "Hálózat IP címe", id::filterAddress, {14, 93, 96, 8}),
             label("Network Mask", "Hálózati maszk", id::filterMask, {14, 109, 96, 8}),
             label("Filter Settings:", "Szűrés beállítása:", 0, {14, 78, 96, 8}),
