@@ -1,2 +1,2 @@
 add_executable(firmware_bench ${CMAKE_CURRENT_LIST_DIR}/firmware_bench.cpp)
-target_link_libraries(firmware_bench PRIVATE varnadex_sim_lib)
+target_link_libraries(firmware_bench PRIVATE varnadex_sim_lib varnadex_core)

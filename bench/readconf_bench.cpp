@@ -3,7 +3,7 @@
 // and over SNMP on loopback next to the floor the fixed sleeps of old imposed (20 ms a
 // transaction). Prints medians of several runs.
 
-#include "app/ConverterOperations.h"
+#include "operations/ConverterOperations.h"
 #include "maintenance/FirmwareFile.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixUdpSocket.h"

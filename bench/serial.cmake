@@ -1,2 +1,2 @@
 add_executable(serial_read_bench ${CMAKE_CURRENT_LIST_DIR}/serial_read_bench.cpp)
-target_link_libraries(serial_read_bench PRIVATE varnadex_sim_lib)
+target_link_libraries(serial_read_bench PRIVATE varnadex_sim_lib varnadex_core)

@@ -1,7 +1,7 @@
 #include "cli/BatchCommand.h"
 
-#include "app/Batch.h"
-#include "app/HostList.h"
+#include "operations/Batch.h"
+#include "operations/HostList.h"
 #include "cli/Report.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"

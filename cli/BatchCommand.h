@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ConverterJobs.h"
+#include "operations/ConverterJobs.h"
 #include "cli/CliApp.h"
 
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/Interruption.h"
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "cli/StopReport.h"
 #include "platform/OpenFileLimit.h"
 #include "platform/Resolve.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ConverterJobs.h"
+#include "operations/ConverterJobs.h"
 #include "app/MessageSink.h"
 
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "cli/CliApp.h"
 #include "cli/LineOutput.h"
 #include "cli/Signals.h"

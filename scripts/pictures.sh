@@ -13,4 +13,4 @@ fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target varnadex-shots -j"$(nproc)"
 mkdir -p docs
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$build/ui/varnadex-shots" docs
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/varnadex-shots" docs

@@ -1,7 +1,7 @@
 // Read Conf and Write Conf from end to end: the real operations over a real pty and a real
 // UDP socket, against the simulator running in this process.
 
-#include "app/ConverterOperations.h"
+#include "operations/ConverterOperations.h"
 #include "cli/CliApp.h"
 #include "config/ConfigFile.h"
 #include "config/RegisterMap.h"

@@ -1,8 +1,8 @@
 // The pieces of the fleet work below the CLI: the CSV reader, the list of converters and the
 // batch runner.
-#include "app/Batch.h"
+#include "operations/Batch.h"
 #include "app/Csv.h"
-#include "app/HostList.h"
+#include "operations/HostList.h"
 #include "app/Interruption.h"
 
 #include <gtest/gtest.h>

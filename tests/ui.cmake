@@ -7,3 +7,9 @@ if(VARNADEX_GUI)
         LIBS varnadex_ui varnadex_sim_lib varnadex_testsupport Qt6::Test)
     target_include_directories(ui_main_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 endif()
+if(VARNADEX_GUI AND NOT WIN32)
+    # The pictures of the documentation: the windows, and Find Converters after a search of a
+    # simulated site (scripts/pictures.sh runs it under Xvfb).
+    add_executable(varnadex-shots shots.cpp)
+    target_link_libraries(varnadex-shots PRIVATE varnadex_ui varnadex_sim_lib Qt6::Test)
+endif()

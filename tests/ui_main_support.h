@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ConfApp.h"
-#include "app/Operations.h"
+#include "operations/Operations.h"
 
 #include <QApplication>
 #include <QTimer>

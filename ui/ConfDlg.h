@@ -2,7 +2,7 @@
 
 #include "app/ConfApp.h"
 #include "app/Interruption.h"
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "config/ConverterConfig.h"
 #include "ui/DialogBuilder.h"
 

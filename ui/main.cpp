@@ -1,7 +1,7 @@
 // The desktop program: the main window on the settings file's language.
 //   varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]
 #include "app/ConfApp.h"
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "app/Version.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"

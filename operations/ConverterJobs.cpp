@@ -1,4 +1,4 @@
-#include "app/ConverterJobs.h"
+#include "operations/ConverterJobs.h"
 
 #include "config/ConfigCompare.h"
 #include "config/ConfigFile.h"

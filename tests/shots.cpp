@@ -6,7 +6,7 @@
 // a small simulated site on loopback). The menu is a window of its own, so its picture is taken from
 // the screen: run it on an X display (scripts/pictures.sh uses Xvfb).
 #include "app/ConfApp.h"
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"
 #include "ui/FindConvertersDlg.h"

@@ -1,4 +1,4 @@
-#include "app/Batch.h"
+#include "operations/Batch.h"
 
 #include <algorithm>
 #include <mutex>

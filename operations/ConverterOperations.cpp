@@ -1,4 +1,4 @@
-#include "app/ConverterOperations.h"
+#include "operations/ConverterOperations.h"
 
 #include "serial/SerialConnection.h"
 #include "snmp/SnmpConnection.h"

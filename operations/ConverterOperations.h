@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "config/ConfigProcedures.h"
 #include "maintenance/DeviceReset.h"
 #include "maintenance/FirmwareUpgrade.h"

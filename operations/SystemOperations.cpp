@@ -1,4 +1,4 @@
-#include "app/ConverterOperations.h"
+#include "operations/ConverterOperations.h"
 #include "maintenance/FirmwareFile.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemDevices.h"

@@ -1,4 +1,4 @@
-#include "app/HostList.h"
+#include "operations/HostList.h"
 
 #include "app/Csv.h"
 #include "config/ConfigFile.h"

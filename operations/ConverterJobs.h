@@ -2,7 +2,7 @@
 
 #include "app/MessageCatalogue.h"
 #include "app/MessageSink.h"
-#include "app/Operations.h"
+#include "operations/Operations.h"
 #include "config/ConverterConfig.h"
 
 #include <functional>
