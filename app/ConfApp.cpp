@@ -66,8 +66,12 @@ void CConfApp::loadLanguage(const std::string& programPath) {
         }
     }
     profile.SetPath(chosen);
-    language = profile.ReadInt("General", "Language", 0);
-    messageCatalogue.fill(language);
+    setLanguage(profile.ReadInt("General", "Language", 0));
+}
+
+void CConfApp::setLanguage(int chosen) {
+    language = chosen;
+    messageCatalogue.fill(chosen);
 }
 
 bool CConfApp::InitInstance(const std::string& programPath, const std::string& commandLine,

@@ -58,6 +58,9 @@ public:
     // The settings file read is the first of settingsFileCandidates that exists; with none,
     // the one beside the program (which then gives the defaults).
     void loadLanguage(const std::string& programPath);
+    // The language chosen otherwise than by the settings file (a command line's --lang): 1
+    // English, anything else Hungarian, and the catalogue to match.
+    void setLanguage(int chosen);
 
     EnvironmentLookup environment = systemEnvironment;
     MessageCatalogue messageCatalogue;

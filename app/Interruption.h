@@ -26,6 +26,8 @@ struct OperationControl {
     // Register exchanges done and planned. The plan of a read grows or shrinks once the
     // community's length is known.
     std::function<void(int done, int total)> progress;
+    // A write has stored the whole of this field in the converter.
+    std::function<void(const char* field)> fieldWritten;
 
     bool stopRequested() const { return stop && stop->requested(); }
 };

@@ -8,19 +8,17 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigProcedures.h"
 #include "config/Fields.h"
+#include "operations/ConfigFileLoad.h"
+#include "operations/FirmwareRun.h"
 #include "platform/FileIo.h"
-#include "snmp/SnmpSocket.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <set>
-#include <sstream>
 #include <variant>
 
 namespace varnadex {
@@ -38,6 +36,8 @@ public:
                 held_.push_back(text);
                 return;
             }
+        } else {
+            errors_ += (errors_.empty() ? "" : " ") + text;
         }
         endLine();
         err_ << text << '\n' << std::flush;
@@ -64,6 +64,8 @@ public:
         if (lineOpen) err_ << '\n';
         lineOpen = false;
     }
+    // The failures said so far, on one line.
+    const std::string& errors() const { return errors_; }
     bool lineOpen = false;
 
 private:
@@ -71,6 +73,7 @@ private:
     std::set<std::string> shown_;
     bool hold_ = false;
     std::vector<std::string> held_;
+    std::string errors_;
 };
 
 // Each job holds a socket or a port; the agents answer on their own time, so more threads
@@ -91,6 +94,7 @@ struct Options {
     std::string file;
     bool verify = false;
     std::vector<std::string> assignments;
+    std::vector<std::string> items; // check: a file and assignments
     ScanRequest scan;
 };
 
@@ -101,6 +105,11 @@ struct UsageError {
 // What the command line came to: options to run, or an exit status when it was answered
 // (help, version) or refused (usage, already told on standard error).
 using Parsed = std::variant<Options, int>;
+
+// The commands that reach no converter, and so take no --port, --host or --hosts.
+bool standsAlone(const std::string& command) {
+    return command == "fields" || command == "schema" || command == "check";
+}
 
 // The window's switch, accepted anywhere as it always was, except as an option's value
 // (a community may be spelt so). CLI11 would take it for a positional argument, so it is
@@ -121,6 +130,10 @@ bool takeEnableMacSwitch(std::vector<std::string>& args) {
     return found;
 }
 
+bool isAssignment(const std::string& a) {
+    return a.find('=') != std::string::npos && a.front() != '=';
+}
+
 std::optional<UsageError> check(const Options& o, const std::string& lang) {
     if (!lang.empty() && lang != "en" && lang != "hu") return UsageError{"--lang takes en or hu"};
     if (o.jobs < 1 || o.jobs > kMaxJobs)
@@ -130,7 +143,15 @@ std::optional<UsageError> check(const Options& o, const std::string& lang) {
     // A scan names its own targets.
     const int targets =
         int(o.port.has_value()) + int(o.host.has_value()) + int(o.hosts.has_value());
-    if (o.command == "fields") return std::nullopt;
+    if (standsAlone(o.command)) {
+        if (targets != 0)
+            return UsageError{o.command + " reaches no converter: no --port, " +
+                              "--host or --hosts"};
+        if (std::count_if(o.items.begin(), o.items.end(),
+                          [](const std::string& i) { return !isAssignment(i); }) > 1)
+            return UsageError{"check takes one configuration file"};
+        return std::nullopt;
+    }
     if (o.command == "scan" ? targets != 0 : targets != 1)
         return UsageError{o.command == "scan"
                               ? "scan takes its targets, not --port, --host or --hosts"
@@ -143,28 +164,13 @@ std::optional<UsageError> check(const Options& o, const std::string& lang) {
         return UsageError{"--output takes one converter; with --hosts the lines go to standard "
                           "output"};
     for (const auto& a : o.assignments)
-        if (a.find('=') == std::string::npos || a.front() == '=')
+        if (!isAssignment(a))
             return UsageError{"set takes FIELD=VALUE, not \"" + echoedValue(a) + "\""};
     return std::nullopt;
 }
 
-Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
-    Options o;
-    o.enableMac = takeEnableMacSwitch(args);
-
-    CLI::App app{"Reads, compares, writes and restarts serial-to-Ethernet converters, one or "
-                 "many.",
-                 "varnadex-cli"};
-    app.get_formatter()->label("Usage", "usage");
-    app.set_version_flag("--version", "varnadex-cli " VARNADEX_VERSION);
-    app.footer("Exit status: 0 success, 1 the operation failed (on any converter), 2 bad usage "
-               "or bad input (nothing sent), 3 diff found differences, 128+N stopped by signal "
-               "N.");
-    // The options of the whole run stand before or after the command.
-    app.fallthrough();
-    app.require_subcommand(1);
-
-    std::string lang;
+// The options of the whole run, which stand before or after the command.
+void addRunOptions(CLI::App& app, Options& o, std::string& lang) {
     // Values are checked after parsing, so that --help answers whatever else the line holds.
     app.add_option("--lang", lang, "language of the messages: en or hu");
     app.add_option("--port", o.port, "serial port of the converter")->type_name("NAME");
@@ -178,7 +184,9 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     app.add_option("--community", o.community, "SNMP community to reach the converter with")
         ->type_name("TEXT");
     app.add_flag("--enable-mac", o.enableMac, "write the MAC address too (also /ENABLEMAC)");
+}
 
+void addCommands(CLI::App& app, Options& o) {
     auto format = [&](CLI::App* command, const char* usual) {
         command->add_option("--format", o.format,
                             std::string(usual) + " (default) or " +
@@ -186,7 +194,10 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     };
     auto* read = app.add_subcommand("read", "read the whole configuration");
     format(read, "json");
-    read->add_option("--output", o.output, "write the configuration to FILE")->type_name("FILE");
+    read->add_option("--output", o.output,
+                     "write the configuration to FILE ('-': standard "
+                     "output)")
+        ->type_name("FILE");
     auto* write = app.add_subcommand("write", "write a configuration file (the JSON that read "
                                               "produces)");
     write->add_option("FILE", o.file, "configuration file")->required();
@@ -220,24 +231,53 @@ Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err
     firmware->add_option("FILE", o.file, "firmware file (.qfw)")->required();
     app.add_subcommand("fields", "list the fields of a configuration file, one a line (what set "
                                  "and a list's columns take)");
+    app.add_subcommand("schema", "print the JSON Schema of a configuration file");
+    auto* checkCommand = app.add_subcommand(
+        "check", "check a configuration file and FIELD=VALUE changes as a write would, and send "
+                 "nothing (exit 2 with the reason when a write would refuse them)");
+    checkCommand->add_option("ITEM", o.items, "a configuration file, and FIELD=VALUE changes")
+        ->required();
+}
 
-    auto refuse = [&](std::string message) {
-        // The parser quotes what it refused as it came; each argument is echoed as every
-        // message echoes a value, and nothing else in the account reaches a terminal raw.
-        for (const auto& arg : args) {
-            const std::string shown = echoedValue(arg);
-            if (shown == arg || arg.empty()) continue;
-            for (auto at = message.find(arg); at != std::string::npos;
-                 at = message.find(arg, at + shown.size()))
-                message.replace(at, arg.size(), shown);
-        }
-        err << "varnadex-cli: " << escapedValue(message) << "\n"
+// The parser quotes what it refused as it came; each argument is echoed as every message
+// echoes a value, and nothing else in the account reaches a terminal raw.
+std::string echoedParserMessage(std::string message, const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        const std::string shown = echoedValue(arg);
+        if (shown == arg || arg.empty()) continue;
+        for (auto at = message.find(arg); at != std::string::npos;
+             at = message.find(arg, at + shown.size()))
+            message.replace(at, arg.size(), shown);
+    }
+    return escapedValue(message);
+}
+
+Parsed parse(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+    Options o;
+    o.enableMac = takeEnableMacSwitch(args);
+
+    CLI::App app{"Reads, compares, writes and restarts serial-to-Ethernet converters, one or "
+                 "many.",
+                 "varnadex-cli"};
+    app.get_formatter()->label("Usage", "usage");
+    app.set_version_flag("--version", "varnadex-cli " VARNADEX_VERSION);
+    app.footer("Exit status: 0 success, 1 the operation failed (on any converter), 2 bad usage "
+               "or bad input (nothing sent), 3 diff found differences, 128+N stopped by signal "
+               "N.");
+    app.fallthrough();
+    app.require_subcommand(1);
+    std::string lang;
+    addRunOptions(app, o, lang);
+    addCommands(app, o);
+
+    auto refuse = [&](const std::string& message) {
+        err << "varnadex-cli: " << echoedParserMessage(message, args) << "\n"
             << "Run with --help for more information.\n";
         return kExitUsage;
     };
     try {
-        std::reverse(args.begin(), args.end());
-        app.parse(args);
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
     } catch (const CLI::Success& e) {
         return app.exit(e, out, err);
     } catch (const CLI::ParseError& e) {
@@ -258,66 +298,98 @@ JobKind jobKind(const Options& o) {
     return JobKind::Read;
 }
 
+// A configuration file's record, its warnings told; nothing when it is refused (and told).
+std::optional<ConverterConfig> fileRecord(const std::string& path,
+                                          const MessageCatalogue& catalogue, std::ostream& err) {
+    const LoadedConfig loaded = loadConfigFile(path);
+    if (loaded.unreadable) {
+        err << "varnadex-cli: cannot read \"" << echoedValue(path) << "\": " << *loaded.unreadable
+            << "\n";
+        return std::nullopt;
+    }
+    if (!loaded.config) {
+        err << "varnadex-cli: " << echoedValue(path) << ": " << catalogue.say(*loaded.refused)
+            << "\n";
+        return std::nullopt;
+    }
+    for (const auto& warning : loaded.warnings)
+        err << "varnadex-cli: " << echoedValue(path) << ": warning: " << catalogue.say(warning)
+            << "\n";
+    return loaded.config;
+}
+
+std::vector<FieldAssignment> assignmentsOf(const std::vector<std::string>& texts) {
+    std::vector<FieldAssignment> out;
+    for (const auto& a : texts) {
+        const auto eq = a.find('=');
+        out.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+    }
+    return out;
+}
+
+// How the command line reaches its converter, as a record of access settings.
+ConverterConfig accessOf(const Options& o, const MessageCatalogue& catalogue) {
+    ConverterConfig access;
+    access.firmwareVersion = catalogue.text(Msg::Unknown);
+    access.accessMode = o.host ? 1 : 0;
+    if (o.port) access.comPort = *o.port;
+    if (o.host) access.agentHost = *o.host;
+    if (o.community) access.accessCommunity = *o.community;
+    access.enableMac = o.enableMac ? 1 : 0;
+    return access;
+}
+
 // The configuration the command works with, from its file or the defaults, with the run's
 // access settings; nothing when the file is refused (and told).
-std::optional<CommandRequest> request(const Options& o, const MessageCatalogue& catalogue,
-                                      std::ostream& err) {
-    CommandRequest r;
+std::optional<JobRequest> request(const Options& o, const MessageCatalogue& catalogue,
+                                  std::ostream& err) {
+    JobRequest r;
     r.kind = jobKind(o);
-    ConverterConfig& config = r.base;
-    config.applyLateDefaults();
+    r.base.applyLateDefaults();
     if (o.command == "write" || o.command == "diff" || o.command == "apply") {
-        const FileRead file = readInputFile(o.file, kConfigFileLimit);
-        if (!file.content) {
-            err << "varnadex-cli: cannot read \"" << echoedValue(o.file) << "\": " << file.error
-                << "\n";
-            return std::nullopt;
-        }
-        const ConfigFileResult fromFile = parseConfigFile(*file.content);
-        if (!fromFile.config) {
-            err << "varnadex-cli: " << echoedValue(o.file) << ": "
-                << catalogue.say(*fromFile.problem) << "\n";
-            return std::nullopt;
-        }
-        for (const auto& warning : fromFile.warnings)
-            err << "varnadex-cli: " << echoedValue(o.file)
-                << ": warning: " << catalogue.say(warning) << "\n";
-        config = *fromFile.config;
+        auto fromFile = fileRecord(o.file, catalogue, err);
+        if (!fromFile) return std::nullopt;
+        r.base = *fromFile;
     }
-    config.firmwareVersion = catalogue.text(Msg::Unknown);
-    config.accessMode = o.host ? 1 : 0;
-    if (o.port) config.comPort = *o.port;
-    if (o.host) config.agentHost = *o.host;
-    if (o.community) config.accessCommunity = *o.community;
-    config.enableMac = o.enableMac ? 1 : 0;
-    for (const auto& a : o.assignments) {
-        const auto eq = a.find('=');
-        r.assignments.emplace_back(a.substr(0, eq), a.substr(eq + 1));
-    }
+    layAccessSettings(accessOf(o, catalogue), r.base);
+    r.assignments = assignmentsOf(o.assignments);
     return r;
+}
+
+// Says that standard output cannot be written; the exit status that goes with it.
+int lostOutput(const MessageCatalogue& catalogue, CliEnvironment& env) {
+    env.err << "varnadex-cli: " << catalogue.extra(ExtraMsg::OutputLost, env.outputFailure())
+            << "\n";
+    return kExitFailed;
+}
+
+// read's output: standard output, or a file written safely.
+int reportRead(const Options& o, const JobResult& result, bool json,
+               const MessageCatalogue& catalogue, CliEnvironment& env) {
+    const std::string text = json ? configToJson(result.converter) : configToText(result.converter);
+    if (!o.output || *o.output == "-") {
+        if (!(env.out << text << std::flush)) return lostOutput(catalogue, env);
+        return kExitOk;
+    }
+    const auto stopping = [&] { return env.interruption && env.interruption->requested(); };
+    if (auto error = writeOutputFile(*o.output, text, stopping)) {
+        // A wait on a FIFO with no reader, given up for Ctrl-C.
+        if (stopping()) return 128 + env.interruptSignal();
+        env.err << "varnadex-cli: cannot write \"" << echoedValue(*o.output) << "\": " << *error
+                << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
 }
 
 // What one converter's job printed on standard output; the exit status. Output that cannot
 // be written is a failure: a script reading it would otherwise take nothing for an answer.
-int report(const Options& o, const CommandRequest& r, const JobResult& result,
+int report(const Options& o, const JobRequest& r, const JobResult& result,
            const MessageCatalogue& catalogue, CliEnvironment& env) {
     const bool json = o.format.value_or(o.command == "read" ? "json" : "text") == "json";
+    if (o.command == "read") return reportRead(o, result, json, catalogue, env);
     std::string text;
-    if (o.command == "read") {
-        text = json ? configToJson(result.converter) : configToText(result.converter);
-        if (o.output && *o.output != "-") {
-            const auto stopping = [&] { return env.interruption && env.interruption->requested(); };
-            if (auto error = writeOutputFile(*o.output, text, stopping)) {
-                // A wait on a FIFO with no reader, given up for Ctrl-C.
-                if (env.interruption && env.interruption->requested())
-                    return 128 + env.interruptSignal();
-                env.err << "varnadex-cli: cannot write \"" << echoedValue(*o.output)
-                        << "\": " << *error << "\n";
-                return kExitFailed;
-            }
-            return kExitOk;
-        }
-    } else if (o.command == "diff") {
+    if (o.command == "diff") {
         text = json ? nlohmann::ordered_json{{"differences", differencesJson(result, r.base)}}.dump(
                           2, ' ', false, nlohmann::json::error_handler_t::replace) +
                           "\n"
@@ -326,13 +398,21 @@ int report(const Options& o, const CommandRequest& r, const JobResult& result,
         const char* word = statusWord(result.status);
         text = (json ? nlohmann::ordered_json{{"status", word}}.dump() : std::string(word)) + "\n";
     }
-    if (!text.empty() && !(env.out << text << std::flush)) {
-        env.err << "varnadex-cli: " << catalogue.extra(ExtraMsg::OutputLost, env.outputFailure())
-                << "\n";
-        return kExitFailed;
-    }
+    if (!text.empty() && !(env.out << text << std::flush)) return lostOutput(catalogue, env);
     if (o.command == "diff") return result.fields.empty() ? kExitOk : kExitDiffers;
     return kExitOk;
+}
+
+// apply --format json when it failed: what went wrong and what the converter took, for a
+// program that drives the CLI (a configuration management tool) to tell its user.
+void reportFailedApply(const Options& o, const JobResult& result, const StreamSink& sink,
+                       CliEnvironment& env) {
+    if (o.command != "apply" || o.format.value_or("text") != "json") return;
+    nlohmann::ordered_json line = {{"status", statusWord(result.status)},
+                                   {"error", sink.errors()},
+                                   {"written", result.written}};
+    env.out << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n'
+            << std::flush;
 }
 
 std::string formatSeconds(double seconds) {
@@ -371,6 +451,92 @@ void showProgress(CliEnvironment& env, StreamSink& sink, const FirmwareProgress&
     }
 }
 
+// The commands that reach no converter: the field list, the schema, and the check of a file
+// and of changes as a write would make it.
+int runStandalone(const Options& o, const MessageCatalogue& catalogue, CliEnvironment& env) {
+    if (o.command == "fields") {
+        for (const Field& f : fields())
+            if (uses(f, InFile)) env.out << f.name << '\n';
+    } else if (o.command == "schema") {
+        env.out << configSchema();
+    } else {
+        JobRequest r;
+        r.kind = JobKind::Write;
+        r.base.applyLateDefaults();
+        std::vector<std::string> changes;
+        for (const auto& item : o.items) {
+            if (isAssignment(item)) {
+                changes.push_back(item);
+                continue;
+            }
+            auto fromFile = fileRecord(item, catalogue, env.err);
+            if (!fromFile) return kExitUsage;
+            r.base = *fromFile;
+        }
+        r.base.enableMac = o.enableMac ? 1 : 0;
+        r.assignments = assignmentsOf(changes);
+        if (auto problem = refusedBeforeSending(r, r.base, catalogue)) {
+            env.err << *problem << "\n";
+            return kExitUsage;
+        }
+    }
+    return (env.out << std::flush) ? kExitOk : lostOutput(catalogue, env);
+}
+
+// read, write, diff, apply, set or reset on the one converter the command line names.
+int runSingle(const Options& o, const JobRequest& r, IOperations& operations, StreamSink& sink,
+              const MessageCatalogue& catalogue, CliEnvironment& env) {
+    sink.holdPlain();
+    ConverterJobs jobs(operations, sink, catalogue, {env.interruption, {}, {}});
+    // An exit forced by a later signal names the converter it leaves half written.
+    const std::string label =
+        "  " + escapedValue(r.base.accessMode == 1 ? r.base.agentHost : r.base.comPort) + "\n";
+    int slot = -1;
+    if (env.stopReport)
+        jobs.onWriting([&](bool writing) {
+            if (writing)
+                slot = env.stopReport->beginWriting(label);
+            else
+                env.stopReport->endWriting(std::exchange(slot, -1));
+        });
+    const JobResult result = jobs.run(r.kind, r.base, r.assignments);
+    if (result.status == JobStatus::Failed) {
+        reportFailedApply(o, result, sink, env);
+        // What a shell expects of a program a signal stopped.
+        if (env.interruption && env.interruption->requested()) return 128 + env.interruptSignal();
+        return kExitFailed;
+    }
+    const int code = report(o, r, result, catalogue, env);
+    if (code == kExitOk || code == kExitDiffers) sink.release();
+    return code;
+}
+
+int runFirmware(const Options& o, const JobRequest& r, IOperations& operations, StreamSink& sink,
+                const MessageCatalogue& catalogue, CliEnvironment& env) {
+    // A file that holds no image is refused before the port is opened.
+    if (auto problem = firmwareFileProblem(o.file)) {
+        sink.show(MessageKind::Error, catalogue.say(*problem));
+        return kExitUsage;
+    }
+    ConverterConfig config = r.base;
+    const DownloadEnd end = runFirmwareDownload(
+        operations, config, o.file, env.clock, env.interruption, sink, catalogue,
+        [&](const FirmwareProgress& progress, double seconds, bool last) {
+            // On a terminal the verdict has closed the progress line; nothing goes after it.
+            if (!last || !env.errIsTerminal) showProgress(env, sink, progress, seconds);
+            if (last) sink.endLine();
+        });
+    switch (end) {
+    case DownloadEnd::Succeeded:
+        return kExitOk;
+    case DownloadEnd::Interrupted:
+        return 128 + env.interruptSignal();
+    case DownloadEnd::Failed:
+        break;
+    }
+    return kExitFailed;
+}
+
 } // namespace
 
 int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
@@ -380,22 +546,14 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
 
     CConfApp app;
     app.loadLanguage(env.programPath);
-    if (o.language) {
-        app.language = *o.language;
-        app.messageCatalogue.fill(*o.language);
-    }
+    if (o.language) app.setLanguage(*o.language);
     const MessageCatalogue& catalogue = app.messageCatalogue;
-    StreamSink sink(env.err);
     if (env.stopReport)
         env.stopReport->setTexts(catalogue.extra(ExtraMsg::StopNote),
                                  catalogue.extra(ExtraMsg::ForcedExit),
                                  catalogue.extra(ExtraMsg::ForcedExitClean));
 
-    if (o.command == "fields") {
-        for (const Field& f : fields())
-            if (uses(f, InFile)) env.out << f.name << '\n';
-        return (env.out << std::flush) ? kExitOk : kExitFailed;
-    }
+    if (standsAlone(o.command)) return runStandalone(o, catalogue, env);
     if (o.command == "scan") {
         o.scan.format = o.format.value_or("json");
         if (o.community) o.scan.community = *o.community;
@@ -404,77 +562,17 @@ int runCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const auto r = request(o, catalogue, env.err);
     if (!r) return kExitUsage;
     if (o.hosts) return runBatchCommand(*r, *o.hosts, o.jobs, catalogue, env);
-    ConverterConfig config = r->base;
 
+    StreamSink sink(env.err);
     // A malformed HOST:PORT or a value no write could store is bad input like a bad file:
     // told before anything is sent.
-    if (auto problem = refusedBeforeSending(*r, config, catalogue)) {
+    if (auto problem = refusedBeforeSending(*r, r->base, catalogue)) {
         sink.show(MessageKind::Error, *problem);
         return kExitUsage;
     }
-
     auto operations = env.makeOperations(sink, catalogue);
-    operations->setControl({env.interruption, {}});
-    const auto interrupted = [&] { return env.interruption && env.interruption->requested(); };
-    // What a shell expects of a program a signal stopped.
-    const auto failed = [&] { return interrupted() ? 128 + env.interruptSignal() : kExitFailed; };
-    if (o.command != "firmware") {
-        sink.holdPlain();
-        ConverterJobs jobs(*operations, sink, catalogue);
-        // An exit forced by a later signal names the converter it leaves half written.
-        const std::string label =
-            "  " + escapedValue(config.accessMode == 1 ? config.agentHost : config.comPort) + "\n";
-        int slot = -1;
-        if (env.stopReport)
-            jobs.onWriting([&](bool writing) {
-                if (writing)
-                    slot = env.stopReport->beginWriting(label);
-                else
-                    env.stopReport->endWriting(std::exchange(slot, -1));
-            });
-        const JobResult result = jobs.run(r->kind, config, r->assignments);
-        if (result.status == JobStatus::Failed) return failed();
-        const int code = report(o, *r, result, catalogue, env);
-        if (code == kExitOk || code == kExitDiffers) sink.release();
-        return code;
-    }
-
-    // firmware: a file that holds no image is refused before the port is opened.
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(o.file, ec);
-    if (ec || !std::ifstream(o.file, std::ios::binary)) {
-        sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareNotOpened, o.file));
-        return kExitUsage;
-    }
-    if (size <= 18) {
-        sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareTooShort, o.file));
-        return kExitUsage;
-    }
-    if (!operations->FirmwareStart(config, o.file)) return failed();
-    const Millis started = env.clock.now();
-    bool ok = true;
-    for (;;) {
-        if (interrupted()) {
-            // Between two slices: the converter's loader holds what came so far.
-            operations->FirmwareAbort();
-            sink.show(MessageKind::Error, catalogue.extra(ExtraMsg::FirmwareInterrupted));
-            return failed();
-        }
-        env.clock.sleepFor(Millis(1000));
-        if (interrupted()) continue;
-        const bool more = operations->FirmwareTick();
-        const double elapsed = static_cast<double>((env.clock.now() - started).count()) / 1000.0;
-        auto progress = operations->firmwareProgress();
-        if (!more) {
-            ok = operations->firmwareSucceeded();
-            // On a terminal the verdict has closed the progress line; nothing goes after it.
-            if (!env.errIsTerminal) showProgress(env, sink, progress, elapsed);
-            sink.endLine();
-            break;
-        }
-        showProgress(env, sink, progress, elapsed);
-    }
-    return ok ? kExitOk : kExitFailed;
+    if (o.command == "firmware") return runFirmware(o, *r, *operations, sink, catalogue, env);
+    return runSingle(o, *r, *operations, sink, catalogue, env);
 }
 
 } // namespace varnadex

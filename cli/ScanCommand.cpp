@@ -1,5 +1,6 @@
 #include "cli/ScanCommand.h"
 
+#include "operations/ScanSetup.h"
 #include "platform/SystemDevices.h"
 #include "snmp/Scanner.h"
 
@@ -82,11 +83,11 @@ int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEn
     };
     if (request.format != "json" && request.format != "text")
         return usage("--format takes json or text");
-    const auto settings = makeScanSettings(request.snmpPort, request.community, request.rate);
-    if (const auto* problem = std::get_if<Problem>(&settings))
+    const auto prepared =
+        prepareScan(request.targets, request.snmpPort, request.community, request.rate, sources);
+    if (const auto* problem = std::get_if<Problem>(&prepared))
         return usage(catalogue.say(*problem));
-    const TargetList targets = expandTargets(request.targets, sources);
-    if (!targets.ok()) return usage(catalogue.say(*targets.problem));
+    const PreparedScan& scan = std::get<PreparedScan>(prepared);
 
     // A reader gone ends the scan as Ctrl-C would: no output, no point in asking on.
     Interruption outputLost;
@@ -107,11 +108,11 @@ int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEn
         }
     };
 
-    Scanner scanner(socket, env.clock, std::get<ScanSettings>(settings), [&] {
+    Scanner scanner(socket, env.clock, scan.settings, [&] {
         return outputLost.requested() || (env.interruption && env.interruption->requested());
     });
     const Millis started = env.clock.now();
-    const ScanEnd end = scanner.run(targets.addresses, found);
+    const ScanEnd end = scanner.run(scan.addresses, found);
     const double seconds = static_cast<double>((env.clock.now() - started).count()) / 1000.0;
     if (end == ScanEnd::SocketFailed) {
         say(catalogue.extra(ExtraMsg::ScanSocketFailed));
@@ -133,7 +134,7 @@ int runScan(const ScanRequest& request, const MessageCatalogue& catalogue, CliEn
             env.out << textRow(f, request.snmpPort);
         char summary[120];
         std::snprintf(summary, sizeof summary, "%zu converters in %zu addresses, %.1f s\n",
-                      converters, targets.addresses.size(), seconds);
+                      converters, scan.addresses.size(), seconds);
         if (!(env.out << summary << std::flush)) return lost();
     }
     if (end == ScanEnd::Interrupted) {

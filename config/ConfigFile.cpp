@@ -1,6 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include "app/MessageCatalogue.h"
+#include "app/Utf8.h"
 #include "config/CodePage.h"
 #include "config/Fields.h"
 #include "config/RegisterMap.h"
@@ -132,6 +133,129 @@ std::string configToJson(const ConverterConfig& c) {
     for (const Field& f : fields())
         if (inFile(f)) out[f.name] = valueOf(f, c);
     return out.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+namespace {
+
+// A number of 0 to `max` as the write's parser takes it: digits, leading zeros allowed, with
+// spaces or tabs around.
+std::string boundedNumber(int max) {
+    const std::string blank = "[ \\t]*";
+    if (max == 255) return blank + "0*(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])" + blank;
+    return blank + "0*(6553[0-5]|655[0-2][0-9]|65[0-4][0-9]{2}|6[0-4][0-9]{3}|[1-5][0-9]{4}|" +
+           "[1-9][0-9]{0,3}|0)" + blank;
+}
+
+std::string hexEscape(char32_t c) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out = "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += kDigits[(c >> shift) & 0xF];
+    return out;
+}
+
+// The characters the converter's code page has: one byte each.
+std::string codePageClass() {
+    std::string out = "[" + hexEscape(0) + "-" + hexEscape(0x7F);
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const std::string utf8 = fromConverterText(std::string(1, static_cast<char>(b)));
+        std::size_t i = 0;
+        if (const auto c = nextCodePoint(utf8, i)) out += hexEscape(*c);
+    }
+    return out + "]";
+}
+
+json memberSchema(const Field& f) {
+    json s;
+    std::string description = f.label.english ? f.label.english : f.name;
+    if (f.values) description += std::string(": ") + f.values;
+    if (textOf(f, ConverterConfig{})) {
+        s["type"] = "string";
+        switch (f.kind) {
+        case AccessorKind::Mac:
+            s["pattern"] = "^[0-9A-Fa-f]{12}$";
+            description += "; 12 hexadecimal digits, written only with --enable-mac";
+            break;
+        case AccessorKind::Ipv4: {
+            const std::string n = boundedNumber(255);
+            s["pattern"] = "^" + n + "\\." + n + "\\." + n + "\\." + n + "$";
+            break;
+        }
+        case AccessorKind::Word:
+            s["pattern"] = "^" + boundedNumber(65535) + "$";
+            break;
+        case AccessorKind::Hex:
+            s["pattern"] = "^[0-9A-Fa-f]{1,2}$";
+            break;
+        case AccessorKind::Byte:
+            if (f.check == FileCheck::DataFormat) {
+                s["enum"] = json::array();
+                for (const char* text : dataFormatTexts())
+                    s["enum"].push_back(text);
+            } else if (f.rule == Rule::Community) {
+                s["pattern"] = "^" + codePageClass() + "*$";
+                description += "; letters of the Central European alphabets, digits and "
+                               "punctuation";
+            }
+            break;
+        }
+        if (f.check == FileCheck::MaxLength) s["maxLength"] = f.textLimit;
+    } else {
+        s["type"] = "integer";
+        s["minimum"] = f.low;
+        s["maximum"] = f.high;
+        if (f.dialogLow != f.low || f.dialogHigh != f.high)
+            description += "; the settings dialog offers " + std::to_string(f.dialogLow) + " to " +
+                           std::to_string(f.dialogHigh);
+    }
+    json out = {{"description", description}};
+    out.update(s);
+    return out;
+}
+
+} // namespace
+
+std::string configSchema() {
+    json schema = {{"$schema", "https://json-schema.org/draft/2020-12/schema"},
+                   {"$id", "https://varnadex.org/schemas/config.schema.json"},
+                   {"title", "Varnadex converter configuration"},
+                   {"description", "A configuration file as varnadex-cli read writes it and "
+                                   "write, diff and apply take it."},
+                   {"type", "object"}};
+    json properties = json::object();
+    json required = json::array();
+    const Field* text = nullptr;
+    const Field* code = nullptr;
+    for (const Field& f : fields()) {
+        if (!inFile(f)) continue;
+        properties[f.name] = memberSchema(f);
+        if (uses(f, InFile) && !uses(f, Optional)) required.push_back(f.name);
+        if (f.check == FileCheck::DataFormat) text = &f;
+        if (uses(f, InFile) && uses(f, Optional) && !textOf(f, ConverterConfig{})) code = &f;
+    }
+    schema["properties"] = properties;
+    schema["required"] = required;
+    schema["additionalProperties"] = false;
+    // A code beside a data format must be the text's own, or one no data format has.
+    json rules = json::array();
+    if (text && code) {
+        for (const char* format : dataFormatTexts()) {
+            json others = json::array();
+            for (const char* other : dataFormatTexts()) {
+                const auto c = *dataFormatCodeFor(other);
+                if (c != *dataFormatCodeFor(format) &&
+                    std::find(others.begin(), others.end(), c) == others.end())
+                    others.push_back(c);
+            }
+            rules.push_back(
+                {{"if",
+                  {{"properties", {{text->name, {{"const", format}}}}},
+                   {"required", {text->name, code->name}}}},
+                 {"then", {{"properties", {{code->name, {{"not", {{"enum", others}}}}}}}}}});
+        }
+        schema["allOf"] = rules;
+    }
+    return schema.dump(2) + "\n";
 }
 
 std::string configToText(const ConverterConfig& c) {

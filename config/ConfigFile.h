@@ -19,6 +19,11 @@ namespace varnadex {
 inline constexpr std::size_t kConfigFileLimit = 1 << 20;
 
 std::string configToJson(const ConverterConfig& config);
+
+// A JSON Schema (draft 2020-12) of the file, made from the field table: every member's type,
+// pattern or range and description, and nothing else, so that an editor refuses what the
+// program refuses.
+std::string configSchema();
 // "field: value" lines, aligned.
 std::string configToText(const ConverterConfig& config);
 

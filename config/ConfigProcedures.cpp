@@ -76,8 +76,9 @@ std::string labelOf(const Field& f, bool english) {
 
 } // namespace
 
-std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig& c) const {
-    if (c.enableMac && !parseMac(*textOf(macField(), c))) return catalogue_.text(Msg::WrongMac);
+std::optional<std::string> checkWritable(const ConverterConfig& c,
+                                         const MessageCatalogue& catalogue) {
+    if (c.enableMac && !parseMac(*textOf(macField(), c))) return catalogue.text(Msg::WrongMac);
     for (const TransferStep& step : writeOrder()) {
         const Field& f = *step.field;
         if (step.characters || f.rule != Rule::Text) continue;
@@ -85,15 +86,15 @@ std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig
         switch (f.kind) {
         case AccessorKind::Ipv4:
             if (!parseIpv4(text))
-                return catalogue_.extra(ExtraMsg::WrongIpAddress, labelOf(f, catalogue_.english()),
-                                        text);
+                return catalogue.extra(ExtraMsg::WrongIpAddress, labelOf(f, catalogue.english()),
+                                       text);
             break;
         case AccessorKind::Word:
             if (parseWord(text)) break;
-            if (f.speed) return catalogue_.extra(ExtraMsg::WrongSpeed, text);
-            return catalogue_.extra(ExtraMsg::WrongPort, labelOf(f, catalogue_.english()), text);
+            if (f.speed) return catalogue.extra(ExtraMsg::WrongSpeed, text);
+            return catalogue.extra(ExtraMsg::WrongPort, labelOf(f, catalogue.english()), text);
         case AccessorKind::Hex:
-            if (!parseHexByte(text)) return catalogue_.text(Msg::WrongHex);
+            if (!parseHexByte(text)) return catalogue.text(Msg::WrongHex);
             break;
         default:
             break;
@@ -103,7 +104,7 @@ std::optional<std::string> ConfigProcedures::checkWritable(const ConverterConfig
         if (f->rule != Rule::Community) continue;
         const std::string& community = *textOf(*f, c);
         if (!toConverterText(communityForWrite(community)))
-            return catalogue_.extra(ExtraMsg::CommunityNotConvertible, community);
+            return catalogue.extra(ExtraMsg::CommunityNotConvertible, community);
     }
     return std::nullopt;
 }
@@ -201,7 +202,7 @@ OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& 
 OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection& connection,
                                      const OperationControl& control) {
     // A typo must never leave the converter half-written: refuse before anything is sent.
-    if (auto problem = checkWritable(config)) {
+    if (auto problem = checkWritable(config, catalogue_)) {
         sink_.show(MessageKind::Error, *problem);
         return OpResult::BadInput;
     }
@@ -232,8 +233,13 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
                        catalogue_.extra(ExtraMsg::WriteInterrupted, std::to_string(link.done()),
                                         std::to_string(link.total())));
     };
-    if (config.enableMac && !acc.SetMac(macField().first, *textOf(macField(), config)))
-        return failed();
+    const auto wrote = [&](const Field& f) {
+        if (control.fieldWritten) control.fieldWritten(f.name);
+    };
+    if (config.enableMac) {
+        if (!acc.SetMac(macField().first, *textOf(macField(), config))) return failed();
+        wrote(macField());
+    }
     for (const TransferStep& step : writeOrder()) {
         const Field* f = step.field;
         int ok = 1;
@@ -260,8 +266,12 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
             ok = acc.SetByte(f->first, static_cast<std::uint8_t>(community.size()));
         } else if (auto value = registerValueFor(*f, config)) {
             ok = acc.SetByte(f->first, *value);
+        } else {
+            continue; // a value with no register form is not written
         }
         if (!ok) return failed();
+        // The community is whole once its characters follow its length.
+        if (f->rule != Rule::Community || step.characters) wrote(*f);
     }
     finish(config, connection, acc);
     return OpResult::Ok;

@@ -19,6 +19,11 @@ enum class OpResult {
     Interrupted,         // stopped between two register exchanges; what that left was shown
 };
 
+// The message for the first field Write Conf could not convert, in the order it would send
+// them (the MAC address only with enableMac); nothing when all can.
+std::optional<std::string> checkWritable(const ConverterConfig& config,
+                                         const MessageCatalogue& catalogue);
+
 // Read Conf and Write Conf, written once over whichever transport the connection holds.
 class ConfigProcedures {
 public:
@@ -36,8 +41,6 @@ public:
     OpResult WriteConf(ConverterConfig& config, IConfigConnection& connection,
                        const OperationControl& control = {});
 
-    // The message for the first field the write could not convert; nothing when all can.
-    std::optional<std::string> checkWritable(const ConverterConfig& config) const;
     // Unknown, unreadable or major version below 2.
     bool firmwareIsOld(const std::string& version) const;
 

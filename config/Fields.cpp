@@ -15,7 +15,7 @@ using enum AccessorKind;
 constexpr int kByteMax = 255;
 
 constexpr Field flag(const char* name, int C::*member, std::uint8_t reg, Rule rule, int readStep,
-                     int writeStep) {
+                     int writeStep, FieldLabel label, const char* values) {
     return {.name = name,
             .member = member,
             .uses = InFile | Sent,
@@ -27,7 +27,9 @@ constexpr Field flag(const char* name, int C::*member, std::uint8_t reg, Rule ru
             .writeStep = writeStep,
             .check = FileCheck::Range,
             .high = kByteMax,
-            .dialogHigh = 1};
+            .dialogHigh = 1,
+            .label = label,
+            .values = values};
 }
 
 // An IPv4 address; one that a scan reads has its heading in the scan's table.
@@ -106,7 +108,8 @@ constexpr Field kFields[] = {
      .rule = Rule::DataFormat,
      .readStep = 12,
      .writeStep = 11,
-     .check = FileCheck::DataFormat},
+     .check = FileCheck::DataFormat,
+     .label = {"Data Format", "Adatformátum"}},
     // Rides on dataFormat's register: the code that the text stands for, or the converter's
     // own when no text has it.
     {.name = "dataFormatCode",
@@ -114,13 +117,23 @@ constexpr Field kFields[] = {
      .uses = InFile | Optional,
      .check = FileCheck::Range,
      .high = kByteMax,
-     .dialogHigh = kByteMax},
-    flag("rtsCtsFlowControl", &C::rtsCtsFlowControl, 46, Rule::Flag, 13, 12),
-    flag("dtrMode", &C::dtrMode, 51, Rule::Flag, 17, 14),
-    flag("crlfMode", &C::crlfMode, 53, Rule::Flag, 18, 15),
-    flag("workingMode", &C::workingMode, 60, Rule::FlagFFOff, 21, 25),
-    flag("protocol", &C::protocol, 59, Rule::FlagFFOff, 20, 21),
-    flag("tcpMode", &C::tcpMode, 52, Rule::Flag, 19, 16),
+     .dialogHigh = kByteMax,
+     .label = {"Data format code", "Adatformátum kódja"},
+     .values = "the converter's code of the data format; one no data format has is written back "
+               "as it is"},
+    flag("rtsCtsFlowControl", &C::rtsCtsFlowControl, 46, Rule::Flag, 13, 12,
+         {"Flow Control (RTS/CTS)", "Torlódáskezelés (RTS/CTS)"}, "0 off, 1 on"),
+    flag("dtrMode", &C::dtrMode, 51, Rule::Flag, 17, 14, {"DTR/DSR Signal", "DTR/DSR jelek"},
+         "0 Always High, 1 Depends on Conn State"),
+    flag("crlfMode", &C::crlfMode, 53, Rule::Flag, 18, 15,
+         {"Duplicated New Line (ASCII 13, 10)", "Dupla soremelés (ASCII 13, 10)"},
+         "0 Keep, 1 Trim Second Character"),
+    flag("workingMode", &C::workingMode, 60, Rule::FlagFFOff, 21, 25,
+         {"Working Mode", "Működési mód"}, "0 Normal, 1 Command"),
+    flag("protocol", &C::protocol, 59, Rule::FlagFFOff, 20, 21, {"Protocol", "Protokoll"},
+         "0 TCP/IP, 1 UDP/IP"),
+    flag("tcpMode", &C::tcpMode, 52, Rule::Flag, 19, 16, {"TCP Mode", "TCP mód"},
+         "0 Client, 1 Server"),
     {.name = "networkTimeout",
      .member = &C::networkTimeout,
      .uses = InFile | Sent,
@@ -133,7 +146,8 @@ constexpr Field kFields[] = {
      .check = FileCheck::Range,
      .high = kByteMax,
      .dialogLow = 15,
-     .dialogHigh = 255},
+     .dialogHigh = 255,
+     .label = {"Network Timeout (sec)", "Hálózati időtúllépés (mp)"}},
     // Seconds x 10 in one byte: 25 s at most.
     {.name = "keepAliveTimer",
      .member = &C::keepAliveTimer,
@@ -146,8 +160,13 @@ constexpr Field kFields[] = {
      .writeStep = 19,
      .check = FileCheck::Range,
      .high = kByteMax / 10,
-     .dialogHigh = 10},
-    flag("bufferHandling", &C::bufferHandling, 58, Rule::Flag, 24, 18),
+     .dialogHigh = 10,
+     .label = {"Keep-alive Timer (sec)", "Életjel küldés időköze (mp)"},
+     .values = "0 disables keep-alive"},
+    flag(
+        "bufferHandling", &C::bufferHandling, 58, Rule::Flag, 24, 18,
+        {"Buffer Handling on New Network Connection", "Puffer kezelése új kapcsolat felépítésekor"},
+        "0 Keep Data, 1 Clear Buffer"),
     // Only Small, Medium and Huge have a register value; any other would not be written.
     {.name = "networkDelay",
      .member = &C::networkDelay,
@@ -160,10 +179,15 @@ constexpr Field kFields[] = {
      .writeStep = 29,
      .check = FileCheck::Range,
      .high = 2,
-     .dialogHigh = 2},
-    flag("optimizeFor", &C::optimizeFor, 55, Rule::Flag, 23, 17),
-    flag("icmpEchoEnabled", &C::icmpEchoEnabled, 50, Rule::Flag, 14, 13),
-    flag("patternCharEnabled", &C::patternCharEnabled, 100, Rule::Flag, 25, 26),
+     .dialogHigh = 2,
+     .label = {"Network Delay", "Hálózati késleltetés"},
+     .values = "0 Small, 1 Medium, 2 Huge"},
+    flag("optimizeFor", &C::optimizeFor, 55, Rule::Flag, 23, 17, {"Optimized for", "Optimalizálás"},
+         "0 Minimal Traffic, 1 Fast Packet Forward"),
+    flag("icmpEchoEnabled", &C::icmpEchoEnabled, 50, Rule::Flag, 14, 13,
+         {"Enable ICMP Echo Reply (ping)", "ICMP Echo Reply (ping) engedélyezése"}, "0 off, 1 on"),
+    flag("patternCharEnabled", &C::patternCharEnabled, 100, Rule::Flag, 25, 26,
+         {"Pattern char (HEX) enabled", "Minta karakter (HEX) engedélyezve"}, "0 off, 1 on"),
     {.name = "patternChar",
      .member = &C::patternChar,
      .uses = InFile | Sent,
@@ -174,9 +198,13 @@ constexpr Field kFields[] = {
      .readStep = 26,
      .writeStep = 27,
      .check = FileCheck::MaxLength,
-     .textLimit = 2},
-    flag("snmpReadEnabled", &C::snmpReadEnabled, 70, Rule::FlagFFOff, 27, 22),
-    flag("snmpWriteEnabled", &C::snmpWriteEnabled, 71, Rule::FlagFFOff, 28, 23),
+     .textLimit = 2,
+     .label = {"Pattern char (HEX)", "Minta karakter (HEX)"}},
+    flag("snmpReadEnabled", &C::snmpReadEnabled, 70, Rule::FlagFFOff, 27, 22,
+         {"Enable Read Config (SNMP Get)", "Távoli olvasás engedélyezése (SNMP Get)"},
+         "0 off, 1 on"),
+    flag("snmpWriteEnabled", &C::snmpWriteEnabled, 71, Rule::FlagFFOff, 28, 23,
+         {"Enable Write Config (SNMP Set)", "Távoli írás engedélyezése (SNMP Set)"}, "0 off, 1 on"),
     {.name = "snmpCommunity",
      .member = &C::snmpCommunity,
      .uses = InFile | Sent,
@@ -188,11 +216,16 @@ constexpr Field kFields[] = {
      .writeStep = 24,
      .charsStep = 28,
      .check = FileCheck::MaxLength,
-     .textLimit = kCommunityMaxLength},
+     .textLimit = kCommunityMaxLength,
+     .label = {"Community String (Password)", "Community (Jelszó)"}},
     address("snmpFilterAddress", &C::snmpFilterAddress, 72, 7, 6,
             {"Network IP Address", "Hálózat IP címe"}),
     address("snmpFilterMask", &C::snmpFilterMask, 76, 8, 7, {"Network Mask", "Hálózati maszk"}),
-    {.name = "firmwareVersion", .member = &C::firmwareVersion, .uses = Reported},
+    {.name = "firmwareVersion",
+     .member = &C::firmwareVersion,
+     .uses = Reported,
+     .label = {"Firmware Version", "Firmware verzió"},
+     .values = "what the converter reported when it was read; never written to it"},
     {.name = "comPort", .member = &C::comPort, .uses = AccessSetting, .column = "port"},
     {.name = "agentHost", .member = &C::agentHost, .uses = AccessSetting, .column = "host"},
     {.name = "accessCommunity",
@@ -263,6 +296,11 @@ void setNumber(const Field& f, ConverterConfig& c, int value) {
 
 void copyField(const Field& f, const ConverterConfig& from, ConverterConfig& to) {
     std::visit([&](auto member) { to.*member = from.*member; }, f.member);
+}
+
+void layAccessSettings(const ConverterConfig& access, ConverterConfig& record) {
+    for (const Field& f : kFields)
+        if (uses(f, AccessSetting) || uses(f, Reported)) copyField(f, access, record);
 }
 
 std::optional<Problem> settleFileFields(ConverterConfig& c, std::span<const Field* const> given) {

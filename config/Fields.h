@@ -78,6 +78,7 @@ struct Field {
     std::size_t textLimit = 0;         // characters a dialog and a file take; 0: no limit
     bool speed = false;                // a word that is a line speed, not a port, for its message
     FieldLabel label = {};             // the settings dialog's name for it, for messages
+    const char* values = nullptr;      // what its values mean, for those who edit a file
     const char* scanHeading = nullptr; // the scan table's column
 };
 
@@ -100,6 +101,10 @@ int numberOf(const Field& f, const ConverterConfig& c);
 void setNumber(const Field& f, ConverterConfig& c, int value);
 // Copies the field's member from one record to another.
 void copyField(const Field& f, const ConverterConfig& from, ConverterConfig& to);
+// Lays how `access` reaches its converter (the access settings, and what a read found of it)
+// over `record`, whose converter fields stay: a configuration file opened, or a list's row,
+// describes a converter; how it is reached stays the caller's.
+void layAccessSettings(const ConverterConfig& access, ConverterConfig& record);
 
 // Fields that go together, settled once a file's members have been taken (`given`): the data
 // format's text decides its code, unless the code given beside it is one no text has (the

@@ -46,32 +46,36 @@ FirmwareUpgrade::FirmwareUpgrade(CSerialLink& link, IFirmwareFile& file, IClock&
                                  IMessageSink& sink, const MessageCatalogue& catalogue)
     : link_(link), file_(file), clock_(clock), sink_(sink), catalogue_(catalogue) {}
 
+std::optional<Problem> FirmwareUpgrade::OpenImage(IFirmwareFile& file, const std::string& path) {
+    // The file chosen in the dialog may be gone or unreadable by the time it is opened.
+    if (!file.open(path)) return Problem(ExtraMsg::FirmwareNotOpened, {path});
+    if (file.length() <= kFirmwareHeaderSize) {
+        file.close();
+        return Problem(ExtraMsg::FirmwareTooShort, {path});
+    }
+    // A header that cannot be read is a file that cannot be opened.
+    std::array<std::uint8_t, kFirmwareHeaderSize> header{};
+    std::size_t got = 0;
+    while (got < header.size()) {
+        const int n = file.read(std::span(header).subspan(got));
+        if (n <= 0) {
+            file.close();
+            return Problem(ExtraMsg::FirmwareNotOpened, {path});
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return std::nullopt;
+}
+
 bool FirmwareUpgrade::Start(const std::string& comPort, const std::string& path) {
     // A second start would send a second image into the first.
     if (state_ != State::Idle) return false;
     succeeded_ = false;
-    const auto notOpened = [&] {
-        sink_.show(MessageKind::Error, catalogue_.extra(ExtraMsg::FirmwareNotOpened, path));
+    // The image is checked before the port is opened: the converter is never disturbed for
+    // a file that cannot be loaded.
+    if (auto problem = OpenImage(file_, path)) {
+        sink_.show(MessageKind::Error, catalogue_.say(*problem));
         return false;
-    };
-    // The file chosen in the dialog may be gone or unreadable by the time it is opened.
-    if (!file_.open(path)) return notOpened();
-    if (file_.length() <= kFirmwareHeaderSize) {
-        file_.close();
-        sink_.show(MessageKind::Error, catalogue_.extra(ExtraMsg::FirmwareTooShort, path));
-        return false;
-    }
-    // The header is read past before the port is opened: a file that cannot be read is
-    // treated as one that cannot be opened, and the converter is never disturbed.
-    std::array<std::uint8_t, kFirmwareHeaderSize> header{};
-    std::size_t got = 0;
-    while (got < header.size()) {
-        const int n = file_.read(std::span(header).subspan(got));
-        if (n <= 0) {
-            file_.close();
-            return notOpened();
-        }
-        got += static_cast<std::size_t>(n);
     }
     progressMaximum_ = progressUnits(file_.length());
     progressValue_ = 0;

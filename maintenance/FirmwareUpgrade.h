@@ -6,6 +6,7 @@
 #include "maintenance/FirmwareFile.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -35,6 +36,9 @@ public:
     // second. True when the transfer goes on in Tick; false once its outcome has been shown
     // and the file and port are closed. Refused while a download runs.
     bool Start(const std::string& comPort, const std::string& path);
+    // Opens `path` in `file` and reads past its header, as Start does first: nothing, or why
+    // the file cannot be loaded (not opened, or no image after the header; it is closed then).
+    static std::optional<Problem> OpenImage(IFirmwareFile& file, const std::string& path);
     // One slice of at most 1001 image bytes, or the final verdict once the whole file has
     // gone. False when the download has ended (its outcome shown, file and port closed).
     bool Tick();
@@ -42,7 +46,6 @@ public:
     // is closing under it.
     void Abort();
 
-    State state() const { return state_; }
     bool running() const { return state_ == State::Transferring; }
     // The last download ended with the converter's 'O'.
     bool succeeded() const { return succeeded_; }

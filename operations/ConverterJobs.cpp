@@ -2,8 +2,37 @@
 
 #include "config/ConfigCompare.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigProcedures.h"
+#include "config/Fields.h"
+#include "snmp/SnmpSocket.h"
 
 namespace varnadex {
+namespace {
+
+// The commands whose record is written or compared, and so must be one a write could store.
+bool checksRecord(JobKind kind) {
+    return kind == JobKind::Write || kind == JobKind::WriteVerified || kind == JobKind::Apply ||
+           kind == JobKind::Diff || kind == JobKind::Set;
+}
+
+} // namespace
+
+std::optional<std::string> refusedBeforeSending(const JobRequest& request,
+                                                const ConverterConfig& target,
+                                                const MessageCatalogue& catalogue) {
+    if (target.accessMode == 1)
+        if (auto refused = refuseAgentAccess(target.agentHost, target.accessCommunity, catalogue))
+            return refused;
+    if (!checksRecord(request.kind)) return std::nullopt;
+    ConverterConfig checked = target;
+    for (const auto& [name, value] : request.assignments) {
+        const Field* field = findField(name);
+        if (field && uses(*field, OnlyWithMac) && !target.enableMac)
+            return catalogue.say(Problem(ExtraMsg::MacNeedsEnable, {field->name}));
+        if (auto refused = setField(checked, name, value)) return catalogue.say(*refused);
+    }
+    return checkWritable(checked, catalogue);
+}
 
 JobResult ConverterJobs::read(const ConverterConfig& target) {
     JobResult result;
@@ -21,9 +50,13 @@ JobResult ConverterJobs::diff(const ConverterConfig& wanted) {
 
 JobResult ConverterJobs::write(ConverterConfig wanted, bool verify) {
     JobResult result;
+    OperationControl control = control_;
+    control.fieldWritten = [&](const char* field) { result.written.emplace_back(field); };
+    operations_.setControl(control);
     if (writing_) writing_(true);
     const bool written = operations_.WriteConf(wanted);
     if (writing_) writing_(false);
+    operations_.setControl(control_);
     if (!written) return result;
     if (verify) {
         ConverterConfig back = wanted;

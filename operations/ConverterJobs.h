@@ -2,10 +2,11 @@
 
 #include "app/MessageCatalogue.h"
 #include "app/MessageSink.h"
-#include "operations/Operations.h"
 #include "config/ConverterConfig.h"
+#include "operations/Operations.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,9 @@ struct JobResult {
     ConverterConfig converter;
     // diff: the fields that differ. A failed verify: the fields that did not take.
     std::vector<std::string> fields;
+    // The fields the write stored whole, in the order it wrote them: on a failure, what the
+    // converter took of the new configuration (nothing: it is unchanged).
+    std::vector<std::string> written;
 };
 
 enum class JobKind { Read, Write, WriteVerified, Diff, Apply, Set, Reset };
@@ -32,13 +36,33 @@ enum class JobKind { Read, Write, WriteVerified, Diff, Apply, Set, Reset };
 // FIELD=VALUE, as set gives them.
 using FieldAssignment = std::pair<std::string, std::string>;
 
+// What is asked of a converter, or of every converter of a list.
+struct JobRequest {
+    JobKind kind = JobKind::Read;
+    // The file's configuration (or the defaults) with the run's access settings.
+    ConverterConfig base;
+    std::vector<FieldAssignment> assignments; // set only
+};
+
+// What is refused before anything is sent to `target`: a malformed HOST:PORT or community,
+// a value no write could store (set's assignments are checked on the defaults, as the
+// converter's own values are not known yet). Why, or nothing.
+std::optional<std::string> refusedBeforeSending(const JobRequest& request,
+                                                const ConverterConfig& target,
+                                                const MessageCatalogue& catalogue);
+
 // The work on one converter that a fleet needs, made of Read Conf and Write Conf over one
 // operations object. Records carry their access settings; comparisons are those of
 // differingFields, with the record's enableMac. Bad input is the caller's to refuse first.
 class ConverterJobs {
 public:
-    ConverterJobs(IOperations& operations, IMessageSink& sink, const MessageCatalogue& catalogue)
-        : operations_(operations), sink_(sink), catalogue_(catalogue) {}
+    // `control` follows and stops every read and write the jobs make.
+    ConverterJobs(IOperations& operations, IMessageSink& sink, const MessageCatalogue& catalogue,
+                  OperationControl control = {})
+        : operations_(operations), sink_(sink), catalogue_(catalogue),
+          control_(std::move(control)) {
+        operations_.setControl(control_);
+    }
 
     JobResult read(const ConverterConfig& target);
     // Ok either way; `fields` lists what differs from `wanted`.
@@ -64,6 +88,7 @@ private:
     IOperations& operations_;
     IMessageSink& sink_;
     const MessageCatalogue& catalogue_;
+    OperationControl control_;
     std::function<void(bool)> writing_;
 };
 

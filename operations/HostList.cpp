@@ -4,7 +4,11 @@
 #include "config/ConfigFile.h"
 #include "config/Fields.h"
 
+#include "snmp/SnmpSocket.h"
+
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <map>
 
 namespace varnadex {
@@ -82,6 +86,62 @@ HostList parseHostList(std::string_view csv) {
         list.entries.push_back(std::move(entry));
     }
     return list;
+}
+
+namespace {
+
+// What names one converter, however the list spells it: the address and port a host resolves
+// to, or the device a port is (a link followed to its end).
+std::string converterKey(const HostEntry& entry, const Resolver& resolve) {
+    if (entry.serial) {
+        std::error_code ec;
+        const auto device = std::filesystem::canonical(entry.address, ec);
+        return "port " + (ec ? entry.address : device.string());
+    }
+    const auto address = splitAgentHost(entry.address);
+    if (!address) return "host " + entry.address;
+    const auto found = resolve ? resolve(address->host) : std::vector<Ipv4Address>{};
+    std::string host = found.empty() ? address->host : formatIpv4Address(found.front());
+    // A name that does not resolve fails at its turn; spelt twice it is still one converter.
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    return "host " + host + ":" + std::to_string(address->port);
+}
+
+} // namespace
+
+std::variant<std::vector<PlannedConverter>, std::string> planList(const JobRequest& request,
+                                                                  std::string_view csv,
+                                                                  const MessageCatalogue& catalogue,
+                                                                  const Resolver& resolve) {
+    HostList list = parseHostList(csv);
+    if (list.problem) return catalogue.say(*list.problem);
+    std::vector<PlannedConverter> planned;
+    std::map<std::string, std::size_t> seen; // converter key: its index
+    for (auto& entry : list.entries) {
+        PlannedConverter c{std::move(entry), request.base, request.assignments};
+        if (auto refused = applyHostEntry(c.entry, c.target)) return catalogue.say(*refused);
+        if (request.kind == JobKind::Set) {
+            // The list's values are this converter's part of the change.
+            for (const auto& [name, value] : c.entry.cells)
+                if (!fieldForColumn(name) || uses(*fieldForColumn(name), InFile))
+                    c.assignments.emplace_back(name, value);
+        }
+        JobRequest own = request;
+        own.assignments = c.assignments;
+        if (auto problem = refusedBeforeSending(own, c.target, catalogue))
+            return catalogue.extra(ExtraMsg::ListLine, std::to_string(c.entry.line), *problem);
+        // Two jobs on one converter at once would mix their registers.
+        const auto [at, fresh] = seen.emplace(converterKey(c.entry, resolve), planned.size());
+        if (!fresh) {
+            const PlannedConverter& first = planned[at->second];
+            return catalogue.say(onLine(c.entry.line, {ExtraMsg::ListSameConverter,
+                                                       {c.entry.address, first.entry.address,
+                                                        std::to_string(first.entry.line)}}));
+        }
+        planned.push_back(std::move(c));
+    }
+    return planned;
 }
 
 Problem onLine(std::size_t line, Problem why) {

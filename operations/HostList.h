@@ -2,12 +2,15 @@
 
 #include "app/MessageCatalogue.h"
 #include "config/ConverterConfig.h"
+#include "operations/ConverterJobs.h"
+#include "platform/Resolve.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace varnadex {
@@ -40,5 +43,21 @@ std::optional<Problem> applyHostEntry(const HostEntry& entry, ConverterConfig& c
 
 // The problem `why` as one of the list's line `line`.
 Problem onLine(std::size_t line, Problem why);
+
+// One converter of a list made ready: the request's record with the row's access and cells,
+// and for set the row's own part of the change.
+struct PlannedConverter {
+    HostEntry entry;
+    ConverterConfig target;
+    std::vector<FieldAssignment> assignments;
+};
+
+// The whole list checked before anything is sent: every row's cells, what a write would
+// refuse, and one converter spelt twice (found by its resolved address and port: localhost
+// and 127.0.0.1, 10.1.0.7 and 10.1.0.7:161). The plan, or why not, naming the line.
+std::variant<std::vector<PlannedConverter>, std::string> planList(const JobRequest& request,
+                                                                  std::string_view csv,
+                                                                  const MessageCatalogue& catalogue,
+                                                                  const Resolver& resolve);
 
 } // namespace varnadex

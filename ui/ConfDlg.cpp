@@ -2,6 +2,8 @@
 #include "ui/FindConvertersDlg.h"
 
 #include "config/ConfigFile.h"
+#include "config/Fields.h"
+#include "operations/ConfigFileLoad.h"
 #include "platform/FileIo.h"
 #include "ui/AboutDlg.h"
 #include "ui/DataExchange.h"
@@ -258,7 +260,7 @@ void CConfDlg::startOperation(Operation which) {
     running_ = which;
     interruption_.clear();
     operations_.setControl(
-        {&interruption_, [this](int done, int total) { emit registerProgress(done, total); }});
+        {&interruption_, [this](int done, int total) { emit registerProgress(done, total); }, {}});
     showRegisterProgress(0, 1);
     focusBefore_ = focusWidget();
     lockControls(true);
@@ -354,27 +356,21 @@ void CConfDlg::OnOpenConfiguration() {
     // A box names the file as the file dialog showed it; a whole path would be cut short.
     const std::string shown = QFileInfo(path).fileName().toStdString();
     const MessageCatalogue& texts = app_.messageCatalogue;
-    const FileRead file = readInputFile(name, kConfigFileLimit);
-    if (!file.content) {
+    const LoadedConfig opened = loadConfigFile(name);
+    if (opened.unreadable) {
         sink_.show(MessageKind::Error,
-                   texts.extra(ExtraMsg::ConfigFileUnreadable, shown, file.error));
+                   texts.extra(ExtraMsg::ConfigFileUnreadable, shown, *opened.unreadable));
         return;
     }
-    const ConfigFileResult opened = parseConfigFile(*file.content);
     if (!opened.config) {
         sink_.show(MessageKind::Error,
-                   texts.extra(ExtraMsg::ConfigFileRefused, shown, texts.say(*opened.problem)));
+                   texts.extra(ExtraMsg::ConfigFileRefused, shown, texts.say(*opened.refused)));
         return;
     }
     // The file describes a converter; how this window reaches one stays as it is.
     DoDataExchange(true);
     ConverterConfig loaded = *opened.config;
-    loaded.comPort = config.comPort;
-    loaded.accessMode = config.accessMode;
-    loaded.agentHost = config.agentHost;
-    loaded.accessCommunity = config.accessCommunity;
-    loaded.enableMac = config.enableMac;
-    loaded.firmwareVersion = config.firmwareVersion;
+    layAccessSettings(config, loaded);
     config = loaded;
     DoDataExchange(false);
     if (!opened.warnings.empty()) {

@@ -1,5 +1,6 @@
 #include "ui/FindConvertersDlg.h"
 
+#include "operations/ScanSetup.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemDevices.h"
 #include "snmp/SnmpSocket.h"
@@ -63,6 +64,9 @@ const DialogTemplate kFindTemplate = {
     },
 };
 
+// Probes a second: a /24 is asked in well under a second.
+constexpr unsigned kSearchRate = 1000;
+
 enum Text { Searching, Summary, Stopped };
 
 struct TextPair {
@@ -85,8 +89,7 @@ QString orDash(const std::optional<std::string>& value) {
 CFindConvertersDlg::CFindConvertersDlg(CConfApp& app, const std::string& agentHost,
                                        const std::string& accessCommunity, QWidget* parent)
     : QDialog(parent), app_(app), built_(*this, kFindTemplate, app.language == 1),
-      settings_(makeScanSettings(splitAgentHost(agentHost).value_or(AgentAddress{}).port,
-                                 accessCommunity)) {
+      port_(splitAgentHost(agentHost).value_or(AgentAddress{}).port), community_(accessCommunity) {
     // Only filled in: nothing is searched until the user asks.
     built_.get<QLineEdit>(kRangeEdit)->setText(localNetworks());
     auto* list = built_.get<QTreeWidget>(kResults);
@@ -138,19 +141,15 @@ QString CFindConvertersDlg::localNetworks(const std::vector<InterfaceAddress>& i
 void CFindConvertersDlg::OnSearch() {
     if (searching()) return;
     auto* status = built_.get<QLabel>(kStatus);
-    // The scanner's own check of its settings: nothing is sent that it would refuse.
-    if (const auto* problem = std::get_if<Problem>(&settings_)) {
-        status->setText(QString::fromStdString(app_.messageCatalogue.say(*problem)));
-        return;
-    }
     const QStringList words =
         built_.get<QLineEdit>(kRangeEdit)->text().split(u' ', Qt::SkipEmptyParts);
     std::vector<std::string> targets;
     for (const QString& w : words)
         targets.push_back(w.toStdString());
-    const TargetList list = expandTargets(targets, systemTargetSources());
-    if (!list.ok()) {
-        status->setText(QString::fromStdString(app_.messageCatalogue.say(*list.problem)));
+    // The scanner's own check of its settings: nothing is sent that it would refuse.
+    auto prepared = prepareScan(targets, port_, community_, kSearchRate, systemTargetSources());
+    if (const auto* problem = std::get_if<Problem>(&prepared)) {
+        status->setText(QString::fromStdString(app_.messageCatalogue.say(*problem)));
         return;
     }
 
@@ -160,23 +159,19 @@ void CFindConvertersDlg::OnSearch() {
     converters_ = 0;
     status->setText(text(Searching).arg(0));
     stop_.clear();
-    const ScanSettings settings = std::get<ScanSettings>(settings_);
-    worker_ = std::thread([this, settings, addresses = list.addresses] {
+    worker_ = std::thread([this, scan = std::get<PreparedScan>(std::move(prepared))] {
         const auto started = std::chrono::steady_clock::now();
-        SystemProbeSocket socket;
         SystemClock clock;
-        ScanEnd end = ScanEnd::SocketFailed;
-        if (socket.open()) {
-            Scanner scanner(socket, clock, settings, &stop_);
-            end = scanner.run(addresses, [this](const ScanFinding& f) {
+        const ScanEnd end = runScanHere(
+            scan, clock, [this] { return stop_.requested(); },
+            [this](const ScanFinding& f) {
                 if (f.status != ScanStatus::Converter) return;
                 QMetaObject::invokeMethod(
                     this, [this, f] { found(f); }, Qt::QueuedConnection);
             });
-        }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const int count = int(addresses.size());
+        const int count = int(scan.addresses.size());
         QMetaObject::invokeMethod(
             this, [this, end, count, seconds] { finished(end, count, seconds); },
             Qt::QueuedConnection);
@@ -222,8 +217,7 @@ void CFindConvertersDlg::accept() {
     if (selected.isEmpty()) return;
     stopSearch();
     chosenHost_ = selected.front()->text(0).toStdString();
-    const std::uint16_t port = std::get<ScanSettings>(settings_).port;
-    if (port != kSnmpPort) chosenHost_.append(":").append(std::to_string(port));
+    if (port_ != kSnmpPort) chosenHost_.append(":").append(std::to_string(port_));
     QDialog::accept();
 }
 

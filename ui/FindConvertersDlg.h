@@ -68,8 +68,10 @@ private:
 
     CConfApp& app_;
     BuiltDialog built_;
-    // The search's port and community, checked as the scanner checks them.
-    std::variant<ScanSettings, Problem> settings_;
+    // The search's port and community (as typed), checked as the scanner checks them when
+    // the user searches.
+    std::uint16_t port_;
+    std::string community_;
     Interruption stop_;
     std::thread worker_;
     int converters_ = 0;
