@@ -102,7 +102,7 @@ int main() {
     PrintSink sink;
     SystemClock clock;
     LinePacedPort port;
-    CSerialLink link(port, clock, sink, catalogue);
+    CSerialLink link(port, clock, catalogue);
     FirmwareFile file;
     FirmwareUpgrade upgrade(link, file, clock, sink, catalogue);
 

@@ -24,13 +24,6 @@ namespace {
 using namespace varnadex;
 using Steady = std::chrono::steady_clock;
 
-class NullSink : public IMessageSink {
-public:
-    void show(MessageKind, const std::string& text) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-};
-
 constexpr double kCharMs = 10.0 * 1000.0 / 9600.0; // start, eight data and stop bits
 constexpr double kTarget = 1.15;
 constexpr int kRuns = 7;
@@ -83,11 +76,10 @@ Result measure(bool requestPacing) {
     if (!converter.start()) return r;
     MessageCatalogue catalogue;
     catalogue.fill(1);
-    NullSink sink;
     SystemClock clock;
     PosixSerialPort port;
-    CSerialLink link(port, clock, sink, catalogue);
-    TypedAccessors accessors(link, sink, catalogue);
+    CSerialLink link(port, clock, catalogue);
+    TypedAccessors accessors(link);
     if (!port.open(converter.slavePath(), kConverterSpeed)) return r;
     link.SendLeadIn();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -46,7 +46,7 @@ int main() {
         ConverterConfig config;
         config.accessMode = 1;
         config.agentHost = "127.0.0.1:" + std::to_string(agent.port());
-        SnmpConnection connection(snmp, sink, config);
+        SnmpConnection connection(snmp, config);
         log.clear();
         const auto start = std::chrono::steady_clock::now();
         const OpResult result = procedures.ReadConf(config, connection);

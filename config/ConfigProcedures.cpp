@@ -122,6 +122,12 @@ bool ConfigProcedures::firmwareIsOld(const std::string& version) const {
     return major < 2;
 }
 
+OpResult ConfigProcedures::notOpened(const OpenFailure& failure) {
+    sink_.show(MessageKind::Error, failure.message);
+    if (!failure.note.empty()) sink_.note(failure.note);
+    return OpResult::NotOpened;
+}
+
 OpResult ConfigProcedures::fail(IConfigConnection& connection) {
     sink_.show(MessageKind::Error, catalogue_.text(connection.communicationError()));
     connection.close();
@@ -145,11 +151,11 @@ OpResult ConfigProcedures::stopped(IConfigConnection& connection, const std::str
 
 OpResult ConfigProcedures::ReadConf(ConverterConfig& config, IConfigConnection& connection,
                                     const OperationControl& control) {
-    if (!connection.open()) return OpResult::NotOpened;
+    if (auto failure = connection.open()) return notOpened(*failure);
     // Until the community's length is read, as if it were as long as it can be.
     const int planned = registersIn(readOrder());
     GuardedLink link(connection.link(), control, planned + int(kCommunityMaxLength));
-    TypedAccessors acc(link, sink_, catalogue_);
+    TypedAccessors acc(link);
     const ConverterConfig before = config;
     for (const TransferStep& step : readOrder()) {
         const Field* f = step.field;
@@ -206,7 +212,7 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
         sink_.show(MessageKind::Error, *problem);
         return OpResult::BadInput;
     }
-    if (!connection.open()) return OpResult::NotOpened;
+    if (auto failure = connection.open()) return notOpened(*failure);
     // The community is cut in the record itself, and then stored in the converter's code page
     // (checked above: every character has its byte there).
     std::string community;
@@ -224,7 +230,7 @@ OpResult ConfigProcedures::WriteConf(ConverterConfig& config, IConfigConnection&
     }
     if (config.enableMac) planned += macField().count;
     GuardedLink link(connection.link(), control, planned);
-    TypedAccessors acc(link, sink_, catalogue_);
+    TypedAccessors acc(link);
     auto failed = [&] {
         if (!link.stopped()) return fail(connection);
         if (link.done() == 0)

@@ -45,6 +45,7 @@ public:
     bool firmwareIsOld(const std::string& version) const;
 
 private:
+    OpResult notOpened(const OpenFailure& failure);
     OpResult fail(IConfigConnection& connection);
     OpResult stopped(IConfigConnection& connection, const std::string& account);
     void finish(ConverterConfig& config, IConfigConnection& connection, class TypedAccessors& acc);

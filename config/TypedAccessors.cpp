@@ -59,10 +59,7 @@ int TypedAccessors::SetByte(std::uint8_t r, std::uint8_t value) {
 int TypedAccessors::SetMac(std::uint8_t r, const std::string& text) {
     if (text.empty()) return 0;
     auto bytes = parseMac(text);
-    if (!bytes) {
-        sink_.show(MessageKind::Error, catalogue_.text(Msg::WrongMac));
-        return 0;
-    }
+    if (!bytes) return 0;
     return writeRun<6>(r, bytes->data()) ? 1 : 0;
 }
 
@@ -83,10 +80,7 @@ int TypedAccessors::SetWord(std::uint8_t r, const std::string& text) {
 int TypedAccessors::SetHex(std::uint8_t r, const std::string& text) {
     if (text.empty()) return 0;
     auto value = parseHexByte(text);
-    if (!value) {
-        sink_.show(MessageKind::Error, catalogue_.text(Msg::WrongHex));
-        return 0;
-    }
+    if (!value) return 0;
     return SetByte(r, *value);
 }
 

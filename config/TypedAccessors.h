@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/MessageCatalogue.h"
-#include "app/MessageSink.h"
 #include "config/Fields.h"
 #include "config/RegisterLink.h"
 
@@ -15,13 +13,13 @@ namespace varnadex {
 // serial family (SerialGetMac, ...) and the SNMP family (SnmpGetMac, ...) are this class over
 // a serial or an SNMP register link.
 //
-// Results are 1 on success and 0 on failure. A read that fails part-way leaves the output as
-// it was. A write checks the whole text before it sends anything, so a field is never left
-// half-written because of a typo.
+// Results are 1 on success and 0 on failure; the accessors say nothing themselves. A read that
+// fails part-way leaves the output as it was. A write checks the whole text before it sends
+// anything, so a field is never left half-written because of a typo (Write Conf has checked
+// every text before the first register, and says what is wrong with one).
 class TypedAccessors {
 public:
-    TypedAccessors(IRegisterLink& link, IMessageSink& sink, const MessageCatalogue& catalogue)
-        : link_(link), sink_(sink), catalogue_(catalogue) {}
+    explicit TypedAccessors(IRegisterLink& link) : link_(link) {}
 
     IRegisterLink& link() { return link_; }
 
@@ -33,11 +31,11 @@ public:
     std::string GetVersion();
 
     int SetByte(std::uint8_t r, std::uint8_t value);
-    // Wrong length or character: "Wrong MAC Address!", nothing written, 0.
+    // Wrong length or character: nothing written, 0.
     int SetMac(std::uint8_t r, const std::string& text);
     int SetIp(std::uint8_t r, const std::string& text);
     int SetWord(std::uint8_t r, const std::string& text);
-    // Wrong length or character: "Wrong HEX number!", nothing written, 0.
+    // Wrong length or character: nothing written, 0.
     int SetHex(std::uint8_t r, const std::string& text);
 
 private:
@@ -46,8 +44,6 @@ private:
     template <std::size_t N> bool writeRun(std::uint8_t r, const std::uint8_t* bytes);
 
     IRegisterLink& link_;
-    IMessageSink& sink_;
-    const MessageCatalogue& catalogue_;
 };
 
 } // namespace varnadex

@@ -7,12 +7,19 @@
 
 namespace varnadex {
 
+bool DeviceReset::notOpened(const OpenFailure& failure) {
+    sink_.show(MessageKind::Error, failure.message);
+    if (!failure.note.empty()) sink_.note(failure.note);
+    return false;
+}
+
 bool DeviceReset::OnReset(const ConverterConfig& config) {
     return config.accessMode == 1 ? overNetwork(config) : overSerial(config);
 }
 
 bool DeviceReset::overNetwork(const ConverterConfig& config) {
-    if (!snmp_.OpenConnection(config.agentHost, config.accessCommunity, sink_)) return false;
+    if (auto failure = snmp_.OpenConnection(config.agentHost, config.accessCommunity))
+        return notOpened(*failure);
     if (snmp_.RequestReset() == -1) {
         sink_.show(MessageKind::Error, catalogue_.text(Msg::NetworkCommError));
         snmp_.CloseConnection();
@@ -24,7 +31,7 @@ bool DeviceReset::overNetwork(const ConverterConfig& config) {
 }
 
 bool DeviceReset::overSerial(const ConverterConfig& config) {
-    if (!serial_.OpenPort(config.comPort, kConverterSpeed)) return false;
+    if (!serial_.OpenPort(config.comPort, kConverterSpeed)) return notOpened(serial_.openFailure());
     // Five fillers, then the restart command.
     static constexpr std::uint8_t kRestartFrame[6] = {'X', 'X', 'X', 'X', 'X', 'R'};
     std::copy(std::begin(kRestartFrame), std::end(kRestartFrame), serial_.commandBuffer.begin());

@@ -2,6 +2,7 @@
 
 #include "app/MessageCatalogue.h"
 #include "app/MessageSink.h"
+#include "config/ConfigConnection.h"
 #include "config/ConverterConfig.h"
 
 namespace varnadex {
@@ -21,6 +22,7 @@ public:
     bool OnReset(const ConverterConfig& config);
 
 private:
+    bool notOpened(const OpenFailure& failure);
     bool overSerial(const ConverterConfig& config);
     bool overNetwork(const ConverterConfig& config);
 

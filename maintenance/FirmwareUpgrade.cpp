@@ -84,9 +84,11 @@ bool FirmwareUpgrade::Start(const std::string& comPort, const std::string& path)
 
     state_ = State::Checking;
     if (!link_.OpenPort(comPort, kConverterSpeed)) {
-        // OpenPort has shown its message.
+        const OpenFailure failure = link_.openFailure();
         file_.close();
         state_ = State::Idle;
+        sink_.show(MessageKind::Error, failure.message);
+        if (!failure.note.empty()) sink_.note(failure.note);
         return false;
     }
     if (!askVersion()) {

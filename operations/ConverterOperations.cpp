@@ -8,7 +8,7 @@ namespace varnadex {
 ConverterOperations::ConverterOperations(ISerialPort& port, IDatagramSocket& socket, IClock& clock,
                                          IFirmwareFile& firmwareFile, IMessageSink& sink,
                                          const MessageCatalogue& catalogue)
-    : sink_(sink), serial_(port, clock, sink, catalogue), snmp_(socket, clock, catalogue),
+    : sink_(sink), serial_(port, clock, catalogue), snmp_(socket, clock, catalogue),
       procedures_(sink, catalogue), reset_(serial_, snmp_, sink, catalogue),
       firmware_(serial_, firmwareFile, clock, sink, catalogue) {}
 
@@ -16,7 +16,7 @@ template <class Procedure>
 bool ConverterOperations::withConnection(ConverterConfig& config, Procedure run) {
     // Any access mode but 1 is the serial link.
     if (config.accessMode == 1) {
-        SnmpConnection connection(snmp_, sink_, config);
+        SnmpConnection connection(snmp_, config);
         return run(connection) == OpResult::Ok;
     }
     SerialConnection connection(serial_, config.comPort);
@@ -24,13 +24,13 @@ bool ConverterOperations::withConnection(ConverterConfig& config, Procedure run)
 }
 
 bool ConverterOperations::ReadConf(ConverterConfig& config) {
-    return withConnection(config,
-                          [&](IConfigConnection& c) { return procedures_.ReadConf(config, c, control_); });
+    return withConnection(
+        config, [&](IConfigConnection& c) { return procedures_.ReadConf(config, c, control_); });
 }
 
 bool ConverterOperations::WriteConf(ConverterConfig& config) {
-    return withConnection(config,
-                          [&](IConfigConnection& c) { return procedures_.WriteConf(config, c, control_); });
+    return withConnection(
+        config, [&](IConfigConnection& c) { return procedures_.WriteConf(config, c, control_); });
 }
 
 bool ConverterOperations::Reset(ConverterConfig& config) {

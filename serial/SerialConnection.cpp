@@ -2,10 +2,10 @@
 
 namespace varnadex {
 
-bool SerialConnection::open() {
-    if (!link_.OpenPort(comPort_, kConverterSpeed)) return false;
+std::optional<OpenFailure> SerialConnection::open() {
+    if (!link_.OpenPort(comPort_, kConverterSpeed)) return link_.openFailure();
     link_.SendLeadIn();
-    return true;
+    return std::nullopt;
 }
 
 } // namespace varnadex

@@ -16,7 +16,7 @@ public:
         : link_(link), comPort_(comPort) {}
     SerialConnection(CSerialLink& link, std::string&& comPort) = delete;
 
-    bool open() override;
+    std::optional<OpenFailure> open() override;
     void close() override { link_.ClosePort(); }
     IRegisterLink& link() override { return link_; }
     Msg communicationError() const override { return Msg::SerialCommError; }

@@ -29,19 +29,18 @@ std::string describePortError(const PortOpenError& error, const MessageCatalogue
     return catalogue.extra(ExtraMsg::PortOpenFailed, device, error.systemText);
 }
 
-CSerialLink::CSerialLink(ISerialPort& port, IClock& clock, IMessageSink& sink,
-                         const MessageCatalogue& catalogue)
-    : port_(port), clock_(clock), sink_(sink), catalogue_(catalogue) {}
+CSerialLink::CSerialLink(ISerialPort& port, IClock& clock, const MessageCatalogue& catalogue)
+    : port_(port), clock_(clock), catalogue_(catalogue) {}
+
+OpenFailure CSerialLink::openFailure() const {
+    return {catalogue_.text(Msg::CouldntOpenPort),
+            describePortError(port_.lastOpenError(), catalogue_)};
+}
 
 int CSerialLink::OpenPort(const std::string& comPort, int speed) {
     // A second open would otherwise leave the first device locked until the program ends.
     ClosePort();
-    if (!port_.open(comPort, speed)) {
-        sink_.show(MessageKind::Error, catalogue_.text(Msg::CouldntOpenPort));
-        if (auto reason = describePortError(port_.lastOpenError(), catalogue_); !reason.empty())
-            sink_.note(reason);
-        return 0;
-    }
+    if (!port_.open(comPort, speed)) return 0;
     // Reads away what an earlier use left on the line. With nothing waiting this is one
     // silent read time-out, and the converter gets that second of silence before the lead-in.
     const Millis giveUp = clock_.now() + kDrainLimit;

@@ -2,7 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/MessageCatalogue.h"
-#include "app/MessageSink.h"
+#include "config/ConfigConnection.h"
 #include "config/RegisterLink.h"
 #include "serial/SerialPort.h"
 
@@ -51,14 +51,15 @@ std::string describePortError(const PortOpenError& error, const MessageCatalogue
 // time, and the raw exchanges that the restart and the firmware download need.
 class CSerialLink : public IRegisterLink {
 public:
-    CSerialLink(ISerialPort& port, IClock& clock, IMessageSink& sink,
-                const MessageCatalogue& catalogue);
+    CSerialLink(ISerialPort& port, IClock& clock, const MessageCatalogue& catalogue);
 
-    // 1 when the port is open and set up, and what was waiting on it has been read away.
-    // 0 after "Couldn't open communication port!" when it cannot be opened; the reason then
-    // follows as a note, for those who have room for it.
+    // 1 when the port is open and set up, and what was waiting on it has been read away; 0
+    // when it cannot be opened (openFailure() says why).
     int OpenPort(const std::string& comPort, int speed);
     PortOpenError lastOpenError() const { return port_.lastOpenError(); }
+    // The last failed open as the user is told it: "Couldn't open communication port!", and
+    // the system's reason when it gave one.
+    OpenFailure openFailure() const;
     // 1 when it closed an open port, 0 when none was open.
     int ClosePort();
     bool isOpen() const { return port_.isOpen(); }
@@ -102,7 +103,6 @@ private:
 
     ISerialPort& port_;
     IClock& clock_;
-    IMessageSink& sink_;
     const MessageCatalogue& catalogue_;
     std::size_t replyLength_ = 0;
 };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/MessageSink.h"
 #include "config/ConfigConnection.h"
 #include "config/ConverterConfig.h"
 #include "snmp/SnmpSocket.h"
@@ -11,11 +10,11 @@ namespace varnadex {
 // `accessCommunity`, as the record holds them when the operation opens it.
 class SnmpConnection : public IConfigConnection {
 public:
-    SnmpConnection(CSnmpSocket& socket, IMessageSink& sink, const ConverterConfig& config)
-        : socket_(socket), sink_(sink), config_(config) {}
+    SnmpConnection(CSnmpSocket& socket, const ConverterConfig& config)
+        : socket_(socket), config_(config) {}
 
-    bool open() override {
-        return socket_.OpenConnection(config_.agentHost, config_.accessCommunity, sink_);
+    std::optional<OpenFailure> open() override {
+        return socket_.OpenConnection(config_.agentHost, config_.accessCommunity);
     }
     void close() override { socket_.CloseConnection(); }
     IRegisterLink& link() override { return socket_; }
@@ -23,7 +22,6 @@ public:
 
 private:
     CSnmpSocket& socket_;
-    IMessageSink& sink_;
     const ConverterConfig& config_;
 };
 

@@ -88,38 +88,29 @@ std::optional<std::string> refuseAgentAccess(const std::string& agentHost,
     return std::nullopt;
 }
 
-bool CSnmpSocket::OpenConnection(const std::string& agentHost, const std::string& accessCommunity,
-                                 IMessageSink& sink) {
+std::optional<OpenFailure> CSnmpSocket::OpenConnection(const std::string& agentHost,
+                                                       const std::string& accessCommunity) {
     CloseConnection();
     if (!socket_.create()) {
-        sink.show(MessageKind::Error, catalogue_.text(Msg::CouldntCreateSocket));
         // The machine's failure, not the converter's: it was sent nothing.
-        if (const std::string why = socket_.lastFailure(); !why.empty())
-            sink.note(catalogue_.extra(ExtraMsg::NoSocket, why));
-        return false;
+        const std::string why = socket_.lastFailure();
+        return OpenFailure{catalogue_.text(Msg::CouldntCreateSocket),
+                           why.empty() ? "" : catalogue_.extra(ExtraMsg::NoSocket, why)};
     }
-    if (auto problem = refuseAgentHost(agentHost, catalogue_)) {
+    const auto refused = [&](std::string message) {
         socket_.close();
-        sink.show(MessageKind::Error, *problem);
-        return false;
-    }
+        return OpenFailure{std::move(message), {}};
+    };
+    if (auto problem = refuseAgentHost(agentHost, catalogue_)) return refused(*problem);
     const auto address = splitAgentHost(agentHost);
-    if (!socket_.connect(address->host, address->port)) {
-        socket_.close();
-        sink.show(MessageKind::Error,
-                  catalogue_.text(Msg::CouldntConnect) + " (" + echoedValue(agentHost) + ")!");
-        return false;
-    }
+    if (!socket_.connect(address->host, address->port))
+        return refused(catalogue_.text(Msg::CouldntConnect) + " (" + echoedValue(agentHost) + ")!");
     // Also checked before the operation by those who can say so sooner; refused here, once,
     // rather than by every transaction failing in turn.
-    if (auto problem = communityProblem(accessCommunity)) {
-        socket_.close();
-        sink.show(MessageKind::Error, catalogue_.say(*problem));
-        return false;
-    }
+    if (auto problem = communityProblem(accessCommunity)) return refused(catalogue_.say(*problem));
     community_ = *toConverterText(accessCommunity);
     open_ = true;
-    return true;
+    return std::nullopt;
 }
 
 void CSnmpSocket::CloseConnection() {

@@ -2,7 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/MessageCatalogue.h"
-#include "app/MessageSink.h"
+#include "config/ConfigConnection.h"
 #include "config/RegisterLink.h"
 #include "snmp/DatagramSocket.h"
 #include "snmp/SnmpCodec.h"
@@ -56,10 +56,10 @@ public:
     CSnmpSocket(const CSnmpSocket&) = delete;
     CSnmpSocket& operator=(const CSnmpSocket&) = delete;
 
-    // Creates the socket, connects it to the agent and takes the community. On failure it has
-    // shown its message and left the socket closed.
-    bool OpenConnection(const std::string& agentHost, const std::string& accessCommunity,
-                        IMessageSink& sink);
+    // Creates the socket, connects it to the agent and takes the community: nothing, or why
+    // not, as the user is told it (the socket is then closed).
+    std::optional<OpenFailure> OpenConnection(const std::string& agentHost,
+                                              const std::string& accessCommunity);
     void CloseConnection();
     bool isOpen() const { return open_; }
 

@@ -402,23 +402,60 @@ TEST_F(Procedures, TransportThatCannotOpenLeavesEverything) {
     EXPECT_EQ(procedures.ReadConf(c, link), OpResult::NotOpened);
     EXPECT_EQ(procedures.WriteConf(c, link), OpResult::NotOpened);
     EXPECT_EQ(c, before);
-    EXPECT_TRUE(sink.entries.empty()); // the transport shows its own message
+    // The transport's account, said by the procedure, once for each.
+    EXPECT_EQ(sink.texts(), (std::vector<std::string>{"Couldn't open communication port!",
+                                                      "Couldn't open communication port!"}));
     EXPECT_TRUE(link.log.empty());
 }
 
-TEST(Accessors, WholeTextCheckedBeforeAnyRegister) {
-    MessageCatalogue catalogue;
-    catalogue.fill(1);
-    RecordingSink sink;
-    MemoryLink link;
-    TypedAccessors acc(link, sink, catalogue);
-    EXPECT_EQ(acc.SetMac(10, "00A0B1ZZD3E4"), 0);
-    EXPECT_EQ(acc.SetHex(101, "7G"), 0);
-    EXPECT_EQ(acc.SetIp(16, "1.2.3.300"), 0);
-    EXPECT_EQ(acc.SetWord(32, "-1"), 0);
-    EXPECT_TRUE(link.log.empty());
-    EXPECT_EQ(sink.texts(), (std::vector<std::string>{"Wrong MAC Address!", "Wrong HEX number!"}));
+// The conversions of the typed accessors, whatever the transport: each text as its registers
+// receive it, and a text that does not convert sends nothing at all.
+TEST(Accessors, TextConversionsAndRefusals) {
+    struct Row {
+        const char* name;
+        int (TypedAccessors::*set)(std::uint8_t, const std::string&);
+        const char* text;
+        int result;
+        std::vector<std::uint8_t> written; // registers 100 on; empty: nothing may be written
+    };
+    using T = TypedAccessors;
+    const Row rows[] = {
+        {"MAC lower case", &T::SetMac, "00a0b1c2d3e4", 1, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}},
+        {"MAC short", &T::SetMac, "00A0B1", 0, {}},
+        {"MAC bad fourth pair", &T::SetMac, "00A0B1ZZD3E4", 0, {}},
+        {"MAC empty", &T::SetMac, "", 0, {}},
+        {"hex one digit", &T::SetHex, "7", 1, {0x07}},
+        {"hex lower case", &T::SetHex, "7e", 1, {0x7E}},
+        {"hex bad digit", &T::SetHex, "7G", 0, {}},
+        {"hex too long", &T::SetHex, "123", 0, {}},
+        {"hex empty", &T::SetHex, "", 0, {}},
+        {"word 9600", &T::SetWord, "9600", 1, {0x25, 0x80}},
+        {"word 65535", &T::SetWord, "65535", 1, {0xFF, 0xFF}},
+        {"word blanks", &T::SetWord, " 57600 ", 1, {0xE1, 0x00}},
+        {"word 70000", &T::SetWord, "70000", 0, {}},
+        {"word -1", &T::SetWord, "-1", 0, {}},
+        {"word -2", &T::SetWord, "-2", 0, {}},
+        {"word 12ab", &T::SetWord, "12ab", 0, {}},
+        {"IPv4", &T::SetIp, "192.168.255.1", 1, {0xC0, 0xA8, 0xFF, 0x01}},
+        {"IPv4 blanks", &T::SetIp, " 10 . 0 .0. 7", 1, {10, 0, 0, 7}},
+        {"IPv4 three parts", &T::SetIp, "1.2.3", 0, {}},
+        {"IPv4 above 255", &T::SetIp, "1.2.3.300", 0, {}},
+        {"IPv4 empty part", &T::SetIp, "1..2.3", 0, {}},
+        {"IPv4 five parts", &T::SetIp, "1.2.3.4.5", 0, {}},
+        {"IPv4 negative", &T::SetIp, "1.2.3.-1", 0, {}},
+        {"IPv4 empty", &T::SetIp, "", 0, {}},
+    };
+    for (const auto& r : rows) {
+        MemoryLink link;
+        TypedAccessors acc(link);
+        EXPECT_EQ((acc.*r.set)(100, r.text), r.result) << r.name;
+        EXPECT_EQ(link.log.size(), r.written.size()) << r.name;
+        EXPECT_TRUE(std::equal(r.written.begin(), r.written.end(), link.regs.begin() + 100))
+            << r.name;
+    }
 
+    MemoryLink link;
+    TypedAccessors acc(link);
     EXPECT_EQ(acc.SetMac(252, "00a0b1c2d3e4"), 1); // wraps at 255
     EXPECT_EQ(link.log, (std::vector<std::string>{"w252=0", "w253=160", "w254=177", "w255=194",
                                                   "w0=211", "w1=228"}));

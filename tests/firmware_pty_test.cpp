@@ -83,7 +83,7 @@ TEST(FirmwareOverPty, ImageAndOutcomes) {
         catalogue.fill(1);
         RecordingSink sink;
         VirtualTimeSerialPort port(clock, row.cap);
-        CSerialLink link(port, clock, sink, catalogue);
+        CSerialLink link(port, clock, catalogue);
         FirmwareFile file;
         FirmwareUpgrade upgrade(link, file, clock, sink, catalogue);
         const Bytes bytes = firmwareBytes(row.image);

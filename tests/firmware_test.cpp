@@ -22,8 +22,7 @@ const Bytes kRestart = {'X',  'X',  'X',  'X',  'X', 'X', 0x44, 0x00,
 // holds n bytes. The default verdict 'O' follows the last image byte.
 struct Rig {
     explicit Rig(std::size_t image, int silentV = 0)
-        : port(clock), link(port, clock, sink, catalogue),
-          upgrade(link, file, clock, sink, catalogue) {
+        : port(clock), link(port, clock, catalogue), upgrade(link, file, clock, sink, catalogue) {
         catalogue.fill(1);
         file.bytes = firmwareBytes(image);
         prefix = silentV ? Bytes{'V'} : Bytes{};

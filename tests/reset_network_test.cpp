@@ -44,7 +44,7 @@ TEST(ResetOverNetwork, AcknowledgedRefusedOrUnreachable) {
         // Long where the agent answers, short where it keeps quiet.
         VirtualTimeUdpSocket udp(clock, row.done ? 3000ms : 30ms);
         PosixSerialPort port;
-        CSerialLink serial(port, clock, sink, catalogue);
+        CSerialLink serial(port, clock, catalogue);
         CSnmpSocket snmp(udp, clock, catalogue);
         DeviceReset reset(serial, snmp, sink, catalogue);
 

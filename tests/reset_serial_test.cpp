@@ -41,7 +41,7 @@ TEST(ResetOverSerial, OnlyALeadingOIsAccepted) {
         catalogue.fill(1);
         RecordingSink sink;
         VirtualTimeSerialPort port(clock, 300ms);
-        CSerialLink serial(port, clock, sink, catalogue);
+        CSerialLink serial(port, clock, catalogue);
         PosixUdpSocket udp;
         CSnmpSocket snmp(udp, clock, catalogue);
         DeviceReset reset(serial, snmp, sink, catalogue);
@@ -73,7 +73,7 @@ TEST(ResetOverSerial, AnUnwrittenFrameIsNotedForTheTerminalOnly) {
     RecordingSink sink;
     CallbackPort port(clock);
     port.failWriteAt = 0;
-    CSerialLink serial(port, clock, sink, catalogue);
+    CSerialLink serial(port, clock, catalogue);
     PosixUdpSocket udp;
     CSnmpSocket snmp(udp, clock, catalogue);
     DeviceReset reset(serial, snmp, sink, catalogue);

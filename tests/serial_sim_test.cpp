@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 
-
 namespace varnadex::test {
 namespace {
 
@@ -113,7 +112,8 @@ TEST(SimProgram, PrintsItsPtyAnswersAndEndsOnSigterm) {
         fs::temp_directory_path() / ("varnadex-sim-prog-" + std::to_string(::getpid()));
     fs::remove(link);
     fs::create_symlink("/nowhere", link); // left by an earlier run: replaced
-    Program sim({"--no-snmp", "--log", "-", "--link", link.string(), "--fault", "extra"});
+    Program sim({"--no-snmp", "--log", "-", "--link", link.string(), "--fault", "extra",
+                 "--firmware-version=2.7"});
     ASSERT_GT(sim.pid, 0);
     const std::string first = sim.line();
     ASSERT_EQ(first.rfind("serial /dev/", 0), 0u) << first;
@@ -124,9 +124,9 @@ TEST(SimProgram, PrintsItsPtyAnswersAndEndsOnSigterm) {
     RecordingSink sink;
     SystemClock clock;
     PosixSerialPort port;
-    CSerialLink serial(port, clock, sink, catalogue);
+    CSerialLink serial(port, clock, catalogue);
     ASSERT_TRUE(port.open(link.string(), 9600));
-    EXPECT_EQ(serial.readVersion(), "2.5");
+    EXPECT_EQ(serial.readVersion(), "2.7");
     EXPECT_EQ(sim.line(), "serial version");
 
     ::kill(sim.pid, SIGTERM);
@@ -141,6 +141,9 @@ TEST(SimProgram, RefusesWhatItDoesNotKnow) {
         {{"--bogus"}, 2},
         {{"--snmp", "127.0.0.1"}, 2},
         {{"--link"}, 2},
+        {{"--agents", "4097"}, 2},
+        {{"--link-loss", "100.5"}, 2},
+        {{"--link-seed", "-1"}, 2},
         {{"--help"}, 0},
     };
     for (const auto& [args, code] : rows) {

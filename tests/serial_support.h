@@ -172,8 +172,7 @@ private:
 // The simulator on a real pty, the program's port opened on it, and the serial accessors.
 struct SimulatedConverter {
     explicit SimulatedConverter(sim::SerialFaults faults = {}, int language = 1)
-        : converter(memory, log, faults), link(port, clock, sink, catalogue),
-          accessors(link, sink, catalogue) {
+        : converter(memory, log, faults), link(port, clock, catalogue), accessors(link) {
         catalogue.fill(language);
         started = converter.start();
     }

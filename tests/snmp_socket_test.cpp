@@ -31,7 +31,7 @@ protected:
         return BuildRequest(RequestKind::RegisterRead, "kelvin", id, reg, 0).bytes;
     }
     std::uint8_t idOf(const Bytes& request) { return request.at(6 + 16); } // n = 6
-    void open() { ASSERT_TRUE(snmp.OpenConnection("10.0.0.9", "kelvin", sink)); }
+    void open() { ASSERT_FALSE(snmp.OpenConnection("10.0.0.9", "kelvin")); }
 
     FakeClock clock;
     FakeDatagramSocket socket{clock};
@@ -136,10 +136,9 @@ TEST_F(SnmpTransactionTest, OpeningFailures) {
     for (const auto& row : rows) {
         socket.createFails = row.createFails;
         socket.connectFails = row.connectFails;
-        sink.entries.clear();
-        EXPECT_FALSE(snmp.OpenConnection(row.host, row.community, sink)) << row.host;
-        EXPECT_EQ(sink.entries,
-                  (std::vector<RecordingSink::Entry>{{MessageKind::Error, row.message}}));
+        const auto failure = snmp.OpenConnection(row.host, row.community);
+        ASSERT_TRUE(failure) << row.host;
+        EXPECT_EQ(failure->message, row.message);
         EXPECT_FALSE(socket.open) << row.host;
         EXPECT_FALSE(snmp.isOpen());
     }
@@ -149,8 +148,8 @@ TEST_F(SnmpTransactionTest, OpeningFailures) {
     ConverterConfig config;
     config.agentHost = "127.0.0.1:16100";
     config.accessCommunity = std::string(54, 'c');
-    SnmpConnection connection(snmp, sink, config);
-    ASSERT_TRUE(connection.open());
+    SnmpConnection connection(snmp, config);
+    ASSERT_FALSE(connection.open());
     EXPECT_EQ(socket.host, "127.0.0.1");
     EXPECT_EQ(socket.port, 16100);
     EXPECT_EQ(snmp.community(), config.accessCommunity);

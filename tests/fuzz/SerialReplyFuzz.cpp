@@ -52,11 +52,6 @@ private:
     bool open_ = true;
 };
 
-class QuietSink : public IMessageSink {
-public:
-    void show(MessageKind, const std::string&) override {}
-};
-
 bool startsAccepted(std::span<const std::uint8_t> reply, std::size_t needed) {
     return reply.size() >= needed && reply[0] == kReplyAccepted;
 }
@@ -72,8 +67,7 @@ bool fuzzSerialReply(const std::uint8_t* data, std::size_t size) {
     }();
     FakeClock clock;
     FuzzPort port({data + 3, size - 3}, clock);
-    QuietSink sink;
-    CSerialLink link(port, clock, sink, catalogue);
+    CSerialLink link(port, clock, catalogue);
 
     bool ok = true;
     switch (data[0] % 4) {

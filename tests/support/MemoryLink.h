@@ -33,9 +33,10 @@ public:
         return version;
     }
 
-    bool open() override {
+    std::optional<OpenFailure> open() override {
         ++opens;
-        return openOk;
+        if (openOk) return std::nullopt;
+        return OpenFailure{"Couldn't open communication port!", {}};
     }
     void close() override { ++closes; }
     IRegisterLink& link() override { return *this; }
