@@ -6,6 +6,7 @@ namespace varnadex::sim {
 
 void SimLog::add(const std::string& line) {
     std::lock_guard lock(mutex_);
+    if (lines_.size() == kept_) lines_.pop_front();
     lines_.push_back(line);
     if (stream_) {
         std::fprintf(stream_, "%s\n", line.c_str());
@@ -15,7 +16,7 @@ void SimLog::add(const std::string& line) {
 
 std::vector<std::string> SimLog::lines() const {
     std::lock_guard lock(mutex_);
-    return lines_;
+    return {lines_.begin(), lines_.end()};
 }
 
 void SimLog::clear() {

@@ -30,13 +30,41 @@ struct Request {
     std::span<const std::uint8_t> oid;
     BerElement value;
     std::span<const std::uint8_t> bindings; // the bindings list's content, for the attempt key
+    std::optional<std::int32_t> written;    // the value, when it is an INTEGER
+
+    bool isSet() const { return pduTag == ber::kSetRequest; }
 };
 
 std::optional<Request> parse(std::span<const std::uint8_t> datagram) {
     auto m = decodeSnmpMessage(datagram, BerRules::Lenient);
     // SNMP v1 only, and the converter's objects take one binding per request.
     if (!m || m->version != 0 || m->bindingCount != 1) return std::nullopt;
-    return Request{m->requestId, m->pduTag, m->community, m->oid, m->value, m->bindingsContent};
+    Request request{m->requestId, m->pduTag,          m->community, m->oid,
+                    m->value,     m->bindingsContent, std::nullopt};
+    if (m->value.tag == ber::kInteger)
+        request.written = berInteger(m->value.content, BerRules::Lenient);
+    return request;
+}
+
+// The request, when the agent takes it up at all; a line in the log when it does not.
+std::optional<Request> admit(std::span<const std::uint8_t> datagram, const std::string& community,
+                             SimLog& log) {
+    auto request = parse(datagram);
+    if (!request) {
+        log.add("snmp malformed");
+        return std::nullopt;
+    }
+    if (request->pduTag != ber::kGetRequest && !request->isSet()) {
+        log.add("snmp unsupported id=" + std::to_string(request->requestId));
+        return std::nullopt;
+    }
+    if (!std::ranges::equal(request->community, community, [](std::uint8_t a, char b) {
+            return a == static_cast<std::uint8_t>(b);
+        })) {
+        log.add("snmp wrong-community id=" + std::to_string(request->requestId));
+        return std::nullopt;
+    }
+    return request;
 }
 
 Target targetOf(std::span<const std::uint8_t> oid, std::uint8_t& reg) {
@@ -145,9 +173,9 @@ std::vector<std::uint8_t> encodeAnswer(const Request& request, const Outcome& ou
     return bytes;
 }
 
-std::string describe(const Request& request, Target target, std::uint8_t reg,
-                     std::optional<std::int32_t> written) {
-    const bool set = request.pduTag == ber::kSetRequest;
+std::string describe(const Request& request, Target target, std::uint8_t reg) {
+    const bool set = request.isSet();
+    const auto& written = request.written;
     const std::string id = "id=" + std::to_string(request.requestId);
     switch (target) {
     case Target::Register:
@@ -162,6 +190,69 @@ std::string describe(const Request& request, Target target, std::uint8_t reg,
         break;
     }
     return std::string(set ? "snmp set-unknown " : "snmp get-unknown ") + id;
+}
+
+// --- what each kind of request does ---------------------------------------------------------
+
+// What a request may read and change.
+struct Converter {
+    RegisterMemory& memory;
+    std::atomic<int>& resets;
+    std::uint16_t version;
+    bool refuseAll; // "snmp-error-status"
+};
+
+Outcome refusal(std::int32_t status) {
+    return Outcome{status, ber::kInteger, {}};
+}
+
+// Under "snmp-error-status" the refusal that looks most like a success: the binding a success
+// would carry, with a non-zero error-status. Callers change something only on status 0.
+Outcome success(const Converter& c, std::vector<std::uint8_t> content,
+                std::uint8_t tag = ber::kInteger) {
+    return Outcome{c.refuseAll ? kNoSuchName : 0, tag, std::move(content)};
+}
+
+Outcome onRegister(const Request& request, std::uint8_t reg, Converter& c) {
+    if (!request.isSet()) return success(c, {0x00, c.memory.read(reg)});
+    const auto& written = request.written;
+    if (!written || *written < 0 || *written > 255) return refusal(kBadValue);
+    const auto value = static_cast<std::uint8_t>(*written);
+    auto outcome = success(c, {0x00, value});
+    if (outcome.status == 0) c.memory.write(reg, value);
+    return outcome;
+}
+
+Outcome onReset(const Request& request, Converter& c) {
+    if (!request.isSet()) return refusal(kNoSuchName);
+    auto outcome = success(c, {0x00, 0x01});
+    if (outcome.status == 0) ++c.resets;
+    return outcome;
+}
+
+Outcome onVersion(const Request& request, const Converter& c) {
+    if (request.isSet()) return refusal(kNoSuchName);
+    return success(
+        c, {static_cast<std::uint8_t>(c.version >> 8), static_cast<std::uint8_t>(c.version & 0xFF)},
+        ber::kOctetString);
+}
+
+Outcome onUnknown() {
+    return refusal(kNoSuchName);
+}
+
+Outcome carryOut(const Request& request, Target target, std::uint8_t reg, Converter& c) {
+    switch (target) {
+    case Target::Register:
+        return onRegister(request, reg, c);
+    case Target::Reset:
+        return onReset(request, c);
+    case Target::Version:
+        return onVersion(request, c);
+    case Target::Unknown:
+        break;
+    }
+    return onUnknown();
 }
 
 } // namespace
@@ -190,74 +281,15 @@ bool SnmpResponder::takeThisAttempt(std::span<const std::uint8_t> key) {
 }
 
 std::optional<SnmpResponder::Answer> SnmpResponder::handle(std::span<const std::uint8_t> datagram) {
-    const auto request = parse(datagram);
-    if (!request) {
-        log_.add("snmp malformed");
-        return std::nullopt;
-    }
-    if (request->pduTag != ber::kGetRequest && request->pduTag != ber::kSetRequest) {
-        log_.add("snmp unsupported id=" + std::to_string(request->requestId));
-        return std::nullopt;
-    }
-    if (!std::ranges::equal(request->community, faults_.community, [](std::uint8_t a, char b) {
-            return a == static_cast<std::uint8_t>(b);
-        })) {
-        log_.add("snmp wrong-community id=" + std::to_string(request->requestId));
-        return std::nullopt;
-    }
-
-    const bool set = request->pduTag == ber::kSetRequest;
+    const auto request = admit(datagram, faults_.community, log_);
+    if (!request) return std::nullopt;
     std::uint8_t reg = 0;
     const Target target = targetOf(request->oid, reg);
-    std::optional<std::int32_t> written;
-    if (request->value.tag == ber::kInteger) {
-        written = berInteger(request->value.content, BerRules::Lenient);
-    }
-    log_.add(describe(*request, target, reg, written));
-
+    log_.add(describe(*request, target, reg));
     if (faults_.silent || !takeThisAttempt(request->bindings)) return std::nullopt;
 
-    Outcome outcome;
-    switch (target) {
-    case Target::Register:
-        if (!set) {
-            outcome.valueContent = {0x00, memory_.read(reg)};
-        } else if (!written || *written < 0 || *written > 255) {
-            outcome.status = kBadValue;
-        } else {
-            outcome.valueContent = {0x00, static_cast<std::uint8_t>(*written)};
-        }
-        break;
-    case Target::Reset:
-        if (set)
-            outcome.valueContent = {0x00, 0x01};
-        else
-            outcome.status = kNoSuchName;
-        break;
-    case Target::Version:
-        if (set) {
-            outcome.status = kNoSuchName;
-        } else {
-            const auto v = version_.load();
-            outcome.valueTag = ber::kOctetString;
-            outcome.valueContent = {static_cast<std::uint8_t>(v >> 8),
-                                    static_cast<std::uint8_t>(v & 0xFF)};
-        }
-        break;
-    case Target::Unknown:
-        outcome.status = kNoSuchName;
-        break;
-    }
-    // The refusal that looks most like success: the binding a success would carry, with a
-    // non-zero error-status.
-    if (faults_.errorStatus && outcome.status == 0) outcome.status = kNoSuchName;
-
-    if (outcome.status == 0) {
-        if (target == Target::Register && set) {
-            memory_.write(reg, static_cast<std::uint8_t>(*written));
-        }
-        if (target == Target::Reset) ++resets_;
-    }
+    Converter converter{memory_, resets_, version_.load(), faults_.errorStatus};
+    const Outcome outcome = carryOut(*request, target, reg, converter);
     Answer answer{
         encodeAnswer(*request, outcome, faults_), std::chrono::milliseconds(faults_.lateMs), {}};
     if (faults_.oversizedFirst) answer.forerunner = oversized(answer.bytes);
