@@ -1,5 +1,6 @@
 #include "sim/Bootloader.h"
 
+#include <algorithm>
 #include <string>
 
 namespace varnadex::sim {
@@ -93,9 +94,10 @@ std::optional<Bootloader::Reply> Bootloader::take(std::uint8_t byte, TimePoint a
     }
 }
 
-std::optional<Bootloader::Reply> Bootloader::idle(TimePoint now) {
+std::optional<Bootloader::Reply> Bootloader::idle(TimePoint now, TimePoint lineFree) {
     std::lock_guard lock(mutex_);
     if (state_ != State::Receiving && state_ != State::Failed) return std::nullopt;
+    lastByte_ = std::max(lastByte_, lineFree);
     if (now - lastByte_ < kImageEndQuiet) return std::nullopt;
     if (state_ == State::Failed) {
         state_ = State::Waiting;

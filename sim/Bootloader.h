@@ -38,8 +38,9 @@ public:
     bool active() const;
     // A byte from the program, whole on the line at `at`.
     std::optional<Reply> take(std::uint8_t byte, TimePoint at);
-    // Nothing has come until `now`: the verdict, when an image has just ended.
-    std::optional<Reply> idle(TimePoint now);
+    // Nothing has come until `now`: the verdict, when an image has just ended. `lineFree` is
+    // when the line carried its last byte; a pty hands bytes over sooner than a line would.
+    std::optional<Reply> idle(TimePoint now, TimePoint lineFree = {});
 
     // The latest image received, whole or not: bytes after 'S'.
     std::vector<std::uint8_t> image() const;

@@ -101,11 +101,10 @@ void SerialConverter::run() {
 }
 
 void SerialConverter::take(std::uint8_t byte, TimePoint now) {
-    TimePoint whole = now;
-    if (requestPacing_) {
-        lineFreeAt_ = std::max(now, lineFreeAt_) + kCharTime;
-        whole = lineFreeAt_;
-    }
+    // The line's pace is kept also when requests are not held to it: the loader measures its
+    // quiet from it.
+    lineFreeAt_ = std::max(now, lineFreeAt_) + kCharTime;
+    const TimePoint whole = requestPacing_ ? lineFreeAt_ : now;
     pending_.push_back(byte);
     arrivals_.push_back(whole);
     lastArrival_ = whole;
@@ -129,7 +128,7 @@ void SerialConverter::feedLoader(TimePoint now) {
         ++used;
     }
     consume(used);
-    if (auto verdict = loader_.idle(now)) answer(verdict->bytes, verdict->at);
+    if (auto verdict = loader_.idle(now, lineFreeAt_)) answer(verdict->bytes, verdict->at);
 }
 
 // The configuration firmware's frame parser; the loader takes the bytes instead while it runs.

@@ -89,7 +89,7 @@ private:
     // Run state, the thread's own.
     std::vector<std::uint8_t> pending_;
     std::vector<TimePoint> arrivals_; // when each pending byte was whole on the line
-    TimePoint lineFreeAt_{};          // the program's side of the line, when request pacing is on
+    TimePoint lineFreeAt_{};          // when the program's bytes have crossed a 9600 b/s line
     TimePoint lastArrival_{};
     TimePoint outputFreeAt_{}; // the end of the latest reply on the converter's side
     SerialRequestReader requests_;
