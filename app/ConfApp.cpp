@@ -74,16 +74,10 @@ void CConfApp::setLanguage(int chosen) {
     messageCatalogue.fill(chosen);
 }
 
-bool CConfApp::InitInstance(const std::string& programPath, const std::string& commandLine,
-                            ISocketLayer& sockets, IMessageSink& startupSink,
+void CConfApp::InitInstance(const std::string& programPath, const std::string& commandLine,
                             const MainWindowRunner& runMainWindow) {
     loadLanguage(programPath);
-    if (!sockets.initialise()) {
-        startupSink.show(MessageKind::Warning, kSocketsInitFailed);
-        return false;
-    }
     runMainWindow(*this, commandLineEnablesMac(commandLine) ? 1 : 0);
-    return true;
 }
 
 bool commandLineEnablesMac(const std::string& commandLine) {

@@ -11,21 +11,6 @@
 
 namespace varnadex {
 
-// The platform's socket layer start-up. POSIX sockets need none, but the step and its failure
-// path stay, so that a port to a system that needs one has its place.
-class ISocketLayer {
-public:
-    virtual ~ISocketLayer() = default;
-    virtual bool initialise() = 0;
-};
-
-class NoSocketLayerSetup : public ISocketLayer {
-public:
-    bool initialise() override { return true; }
-};
-
-// English only: it comes from the program's string table, not from the catalogue.
-inline constexpr const char* kSocketsInitFailed = "Windows sockets initialization failed.";
 inline constexpr const char* kSettingsFileName = "varnadex.ini";
 
 // The value of an environment variable, nullopt when it is not set.
@@ -40,17 +25,16 @@ std::optional<std::string> systemEnvironment(const std::string& name);
 std::vector<std::string> settingsFileCandidates(const std::string& programDirectory,
                                                 const EnvironmentLookup& environment);
 
-// The application object: finds the settings file, reads the language, fills the catalogue,
-// starts the socket layer and runs the main window.
+// The application object: finds the settings file, reads the language, fills the catalogue
+// and runs the main window. (The sockets need no start-up of their own: on Windows the socket
+// layer starts with the first socket.)
 class CConfApp {
 public:
     using MainWindowRunner = std::function<void(CConfApp& app, int enableMac)>;
 
     // programPath is the running program's file; commandLine what follows the program name.
-    // Returns after the main window has closed, or at once when the sockets fail.
-    // True when the main window ran.
-    bool InitInstance(const std::string& programPath, const std::string& commandLine,
-                      ISocketLayer& sockets, IMessageSink& startupSink,
+    // Returns after the main window has closed.
+    void InitInstance(const std::string& programPath, const std::string& commandLine,
                       const MainWindowRunner& runMainWindow);
 
     // Start-up steps 1 to 4 alone, for the programs that share the settings file but have

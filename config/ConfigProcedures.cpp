@@ -20,7 +20,6 @@ public:
     GuardedLink(IRegisterLink& inner, const OperationControl& control, int total)
         : inner_(inner), control_(control), total_(total) {}
 
-    Transport transport() const override { return inner_.transport(); }
     bool readRegister(std::uint8_t address, std::uint8_t& value) override {
         return guarded([&] { return inner_.readRegister(address, value); });
     }

@@ -5,14 +5,11 @@
 
 namespace varnadex {
 
-enum class Transport { Serial, Network };
-
 // One register at a time over one transport: the serial link's read-byte and write-byte
 // frames, or one SNMP transaction. Every field conversion is written once above this.
 class IRegisterLink {
 public:
     virtual ~IRegisterLink() = default;
-    virtual Transport transport() const = 0;
     // True when the converter answered with the register's value.
     virtual bool readRegister(std::uint8_t address, std::uint8_t& value) = 0;
     // True when the converter accepted the write.

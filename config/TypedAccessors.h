@@ -9,9 +9,8 @@
 namespace varnadex {
 
 // The typed accessors: move one field between its text form and its registers. The same
-// object serves both transports; link().transport() tells which one is in use, so the
-// serial family (SerialGetMac, ...) and the SNMP family (SnmpGetMac, ...) are this class over
-// a serial or an SNMP register link.
+// object serves both transports: the serial family (SerialGetMac, ...) and the SNMP family
+// (SnmpGetMac, ...) are this class over a serial or an SNMP register link, which link() is.
 //
 // Results are 1 on success and 0 on failure; the accessors say nothing themselves. A read that
 // fails part-way leaves the output as it was. A write checks the whole text before it sends

@@ -1,5 +1,6 @@
 #include "maintenance/DeviceReset.h"
 
+#include "serial/SerialFrames.h"
 #include "serial/SerialLink.h"
 #include "snmp/SnmpSocket.h"
 
@@ -32,19 +33,17 @@ bool DeviceReset::overNetwork(const ConverterConfig& config) {
 
 bool DeviceReset::overSerial(const ConverterConfig& config) {
     if (!serial_.OpenPort(config.comPort, kConverterSpeed)) return notOpened(serial_.openFailure());
-    // Five fillers, then the restart command.
-    static constexpr std::uint8_t kRestartFrame[6] = {'X', 'X', 'X', 'X', 'X', 'R'};
-    std::copy(std::begin(kRestartFrame), std::end(kRestartFrame), serial_.commandBuffer.begin());
+    std::copy(kRestartFrame.begin(), kRestartFrame.end(), serial_.commandBuffer.begin());
     if (!serial_.writeRaw(serial_.commandBuffer)) {
         serial_.ClosePort();
         // The window says nothing here, as it always has; a terminal must not end in silence.
         sink_.note(catalogue_.extra(ExtraMsg::RestartNotSent));
         return false;
     }
-    const int n = serial_.readReply(1);
-    // Only an 'O' at the very start is an acceptance; a lower-case 'o' or an 'O' further on
-    // is not.
-    const bool accepted = n >= 1 && serial_.replyBuffer[0] == 'O';
+    // Only an 'O' at the very start is an acceptance, as for every frame: a lower-case 'o' or
+    // an 'O' further on is not.
+    const bool accepted =
+        serial_.readReply(1) >= 1 && checkReply(serial_.reply(), 1) == ReplyStatus::Accepted;
     sink_.show(accepted ? MessageKind::Plain : MessageKind::Error,
                catalogue_.text(accepted ? Msg::Done : Msg::SerialCommError));
     serial_.ClosePort();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "operations/Operations.h"
 #include "config/ConfigProcedures.h"
 #include "maintenance/DeviceReset.h"
 #include "maintenance/FirmwareUpgrade.h"
+#include "operations/Operations.h"
 #include "serial/SerialLink.h"
 #include "snmp/SnmpSocket.h"
 
@@ -32,9 +32,6 @@ public:
     bool firmwareRunning() const override;
     FirmwareProgress firmwareProgress() const override;
     bool firmwareSucceeded() const override;
-
-    CSerialLink& serialLink() { return serial_; }
-    CSnmpSocket& snmpSocket() { return snmp_; }
 
 private:
     template <class Procedure> bool withConnection(ConverterConfig& config, Procedure run);

@@ -26,7 +26,6 @@ inline constexpr std::size_t kVersionFrameSize = 1;
 inline constexpr std::size_t kReadByteReplySize = 3;
 inline constexpr std::size_t kVersionReplySize = 4;
 inline constexpr std::size_t kWriteByteReplySize = 1;
-inline constexpr std::size_t kRestartReplySize = 1;
 inline constexpr std::size_t kReplyValueOffset = 2;
 // A write's reply needs only its 'O', but usually carries the byte at offset 1 that every
 // other reply has.

@@ -68,7 +68,6 @@ public:
     // and no reply is read.
     void SendLeadIn();
 
-    Transport transport() const override { return Transport::Serial; }
     bool readRegister(std::uint8_t address, std::uint8_t& value) override;
     bool writeRegister(std::uint8_t address, std::uint8_t value) override;
     // "Unknown" in the catalogue's language when the converter does not tell.

@@ -77,7 +77,6 @@ public:
     std::uint8_t requestId() const { return requestId_; }
     const std::string& community() const { return community_; }
 
-    Transport transport() const override { return Transport::Network; }
     bool readRegister(std::uint8_t address, std::uint8_t& value) override;
     bool writeRegister(std::uint8_t address, std::uint8_t value) override;
     std::string readVersion() override { return GetFirmwareVersion(); }

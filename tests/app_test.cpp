@@ -51,10 +51,6 @@ protected:
     std::map<std::string, std::string> environment;
 };
 
-struct FailingSockets : ISocketLayer {
-    bool initialise() override { return false; }
-};
-
 TEST_F(StartupTest, LanguageFromSettingsFile) {
     struct Case {
         const char* ini; // nullptr: no file
@@ -84,12 +80,10 @@ TEST_F(StartupTest, LanguageFromSettingsFile) {
 }
 
 TEST_F(StartupTest, SettingsFileIsNeverWrittenOrCreated) {
-    NoSocketLayerSetup sockets;
-    test::RecordingSink sink;
     {
         CConfApp app;
         isolate(app);
-        app.InitInstance(program, "", sockets, sink, [](CConfApp&, int) {});
+        app.InitInstance(program, "", [](CConfApp&, int) {});
     }
     EXPECT_FALSE(fs::exists(dir / "varnadex.ini"));
     const std::string content = "; keep me\n[General]\r\nLanguage=1\r\n\r\n[Extra]\nx=y";
@@ -98,25 +92,10 @@ TEST_F(StartupTest, SettingsFileIsNeverWrittenOrCreated) {
     {
         CConfApp app;
         isolate(app);
-        app.InitInstance(program, "", sockets, sink, [](CConfApp&, int) {});
+        app.InitInstance(program, "", [](CConfApp&, int) {});
     }
     EXPECT_EQ(readIni(), content);
     EXPECT_EQ(fs::last_write_time(dir / "varnadex.ini"), before);
-}
-
-TEST_F(StartupTest, SocketFailureEndsWithEnglishMessageAndNoWindow) {
-    writeIni("[General]\nLanguage=0\n");
-    FailingSockets sockets;
-    test::RecordingSink sink;
-    CConfApp app;
-    isolate(app);
-    bool windowRan = false;
-    EXPECT_FALSE(
-        app.InitInstance(program, "", sockets, sink, [&](CConfApp&, int) { windowRan = true; }));
-    EXPECT_FALSE(windowRan);
-    ASSERT_EQ(sink.entries.size(), 1u);
-    EXPECT_EQ(sink.entries[0].text, "Windows sockets initialization failed.");
-    EXPECT_EQ(sink.entries[0].kind, MessageKind::Warning);
 }
 
 #ifndef _WIN32 // the XDG directories are where freedesktop systems keep settings

@@ -242,7 +242,7 @@ TEST_F(Procedures, NetworkDelayOutsideItsValuesIsNotWritten) {
 }
 
 TEST_F(Procedures, SilentConverterGivesOneMessageAndChangesNothing) {
-    for (Transport kind : {Transport::Serial, Transport::Network}) {
+    for (test::Transport kind : {test::Transport::Serial, test::Transport::Network}) {
         link.kind = kind;
         link.failAt = 0;
         sink.entries.clear();
@@ -254,7 +254,7 @@ TEST_F(Procedures, SilentConverterGivesOneMessageAndChangesNothing) {
         ASSERT_EQ(sink.entries.size(), 1u);
         EXPECT_EQ(sink.entries[0].kind, MessageKind::Error);
         EXPECT_EQ(sink.entries[0].text,
-                  kind == Transport::Serial
+                  kind == test::Transport::Serial
                       ? "Communication error! Press Conf key on equipment or check the cable."
                       : "Communication error! Check target IP and Community string!");
         EXPECT_EQ(link.opens, link.closes);

@@ -1,8 +1,8 @@
 // The desktop program: the main window on the settings file's language.
 //   varnadex [--port NAME] [--host HOST[:PORT]] [/ENABLEMAC]
 #include "app/ConfApp.h"
-#include "operations/Operations.h"
 #include "app/Version.h"
+#include "operations/Operations.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"
 #include "ui/QtMessageSink.h"
@@ -79,17 +79,14 @@ int main(int argc, char** argv) {
     // Read Conf, Write Conf and RESET run on a worker thread; their boxes are shown here.
     ui::UiThreadSink operationSink(sink);
     const auto operations = makeOperations(operationSink, app.messageCatalogue);
-    NoSocketLayerSetup sockets;
-    const bool ran =
-        app.InitInstance(programPath, commandLine, sockets, sink, [&](CConfApp& a, int enableMac) {
-            ui::CConfDlg window(a, enableMac, *operations, sink);
-            if (presets.port) window.config.comPort = *presets.port;
-            if (presets.host) window.config.agentHost = *presets.host;
-            window.DoDataExchange(false);
-            sink.setOwner(&window);
-            window.DoModal();
-            sink.setOwner(nullptr);
-        });
-    // The sockets' start-up failed: said in a box, and the exit status says so too.
-    return ran ? 0 : 1;
+    app.InitInstance(programPath, commandLine, [&](CConfApp& a, int enableMac) {
+        ui::CConfDlg window(a, enableMac, *operations, sink);
+        if (presets.port) window.config.comPort = *presets.port;
+        if (presets.host) window.config.agentHost = *presets.host;
+        window.DoDataExchange(false);
+        sink.setOwner(&window);
+        window.DoModal();
+        sink.setOwner(nullptr);
+    });
+    return 0;
 }

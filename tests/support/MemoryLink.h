@@ -10,11 +10,12 @@
 
 namespace varnadex::test {
 
+enum class Transport { Serial, Network };
+
 // A converter in memory: registers, a version, and a log of every register operation.
 // `failAt` makes the n-th operation (counting from 0) and every later one fail.
 class MemoryLink : public IRegisterLink, public IConfigConnection {
 public:
-    Transport transport() const override { return kind; }
     // The log lines are built with append: GCC 12 at -O3 warns falsely (-Wrestrict) about a
     // literal + std::string.
     bool readRegister(std::uint8_t a, std::uint8_t& v) override {
