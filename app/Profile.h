@@ -22,8 +22,4 @@ private:
     std::string path_;
 };
 
-// Leading blanks and a sign, then digits up to the first other character; no digits gives 0.
-// Saturates instead of overflowing.
-long long lenientDecimal(const std::string& text);
-
 } // namespace varnadex

@@ -1,5 +1,6 @@
 #include "config/ConfigProcedures.h"
 
+#include "app/Text.h"
 #include "config/CodePage.h"
 #include "config/FieldText.h"
 #include "config/RegisterMap.h"
@@ -20,14 +21,14 @@ public:
     GuardedLink(IRegisterLink& inner, const OperationControl& control, int total)
         : inner_(inner), control_(control), total_(total) {}
 
-    bool readRegister(std::uint8_t address, std::uint8_t& value) override {
-        return guarded([&] { return inner_.readRegister(address, value); });
+    int GetRegister(std::uint8_t address) override {
+        return guarded([&] { return inner_.GetRegister(address); });
     }
-    bool writeRegister(std::uint8_t address, std::uint8_t value) override {
-        return guarded([&] { return inner_.writeRegister(address, value); });
+    int SetRegister(std::uint8_t address, std::uint8_t value) override {
+        return guarded([&] { return inner_.SetRegister(address, value); });
     }
     // The version comes after the last register: nothing is left to protect by then.
-    std::string readVersion() override { return inner_.readVersion(); }
+    std::string GetFirmwareVersion() override { return inner_.GetFirmwareVersion(); }
 
     void setTotal(int total) {
         total_ = total;
@@ -38,15 +39,15 @@ public:
     bool stopped() const { return stopped_; }
 
 private:
-    template <class Exchange> bool guarded(Exchange exchange) {
+    template <class Exchange> int guarded(Exchange exchange) {
         if (control_.stopRequested()) {
             stopped_ = true;
-            return false;
+            return -1;
         }
-        const bool ok = exchange();
-        if (ok) ++done_;
+        const int result = exchange();
+        if (result >= 0) ++done_;
         report();
-        return ok;
+        return result;
     }
     void report() {
         if (control_.progress) control_.progress(done_, total_);
@@ -111,14 +112,11 @@ std::optional<std::string> checkWritable(const ConverterConfig& c,
 bool ConfigProcedures::firmwareIsOld(const std::string& version) const {
     if (version == catalogue_.text(Msg::Unknown)) return true;
     // The major number as a number: 10.0 is newer than 2.0, not older.
-    std::size_t i = 0;
-    long major = 0;
-    while (i < version.size() && std::isdigit(static_cast<unsigned char>(version[i]))) {
-        if (major < 1000000) major = major * 10 + (version[i] - '0');
-        ++i;
-    }
-    if (i == 0) return true;
-    return major < 2;
+    const auto digits = leadingDigits(version);
+    if (digits.empty()) return true;
+    // Past a million it is no old version either.
+    const auto major = parseDecimal(digits, 1'000'000);
+    return major && *major < 2;
 }
 
 OpResult ConfigProcedures::notOpened(const OpenFailure& failure) {

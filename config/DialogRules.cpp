@@ -1,5 +1,7 @@
 #include "config/DialogRules.h"
 
+#include "app/Text.h"
+
 #include "config/CodePage.h"
 
 namespace varnadex {
@@ -13,28 +15,10 @@ std::string textLimitMessage(std::size_t limit) {
     return "Please enter no more than " + std::to_string(limit) + " characters.";
 }
 
-namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-} // namespace
-
 std::optional<std::uint8_t> parseByteField(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    if (text.empty()) return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + unsigned(c - '0');
-        // Stop before a long run of digits can overflow.
-        if (value > 255) return std::nullopt;
-    }
-    return static_cast<std::uint8_t>(value);
+    const auto value = parseDecimal(trimmed(text, kBlanks), 255);
+    if (!value) return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
 }
 
 ByteCheck checkByteField(std::string_view text, std::uint8_t low, std::uint8_t high) {

@@ -1,5 +1,7 @@
 #include "config/FieldText.h"
 
+#include "app/Text.h"
+
 #include <cctype>
 
 namespace varnadex {
@@ -12,25 +14,9 @@ int nibble(char c) {
     return -1;
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Digits only, blanks around them allowed, value at most `max`.
-std::optional<unsigned> parseBounded(const std::string& text, std::size_t begin, std::size_t end,
-                                     unsigned max) {
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    if (begin == end) return std::nullopt;
-    unsigned long value = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(text[i] - '0');
-        if (value > max) return std::nullopt;
-    }
-    return static_cast<unsigned>(value);
+// Digits with blanks around them allowed, the value at most `max`.
+std::optional<unsigned long> parseBounded(std::string_view text, unsigned long max) {
+    return parseDecimal(trimmed(text, kBlanks), max);
 }
 
 } // namespace
@@ -53,7 +39,7 @@ std::optional<std::array<std::uint8_t, 4>> parseIpv4(const std::string& text) {
     for (std::size_t i = 0; i < 4; ++i) {
         std::size_t dot = i < 3 ? text.find('.', begin) : text.size();
         if (dot == std::string::npos) return std::nullopt;
-        auto value = parseBounded(text, begin, dot, 255);
+        auto value = parseBounded(std::string_view(text).substr(begin, dot - begin), 255);
         if (!value) return std::nullopt;
         bytes[i] = static_cast<std::uint8_t>(*value);
         begin = dot + 1;
@@ -62,7 +48,7 @@ std::optional<std::array<std::uint8_t, 4>> parseIpv4(const std::string& text) {
 }
 
 std::optional<std::uint16_t> parseWord(const std::string& text) {
-    auto value = parseBounded(text, 0, text.size(), 65535);
+    auto value = parseBounded(text, 65535);
     if (!value) return std::nullopt;
     return static_cast<std::uint16_t>(*value);
 }

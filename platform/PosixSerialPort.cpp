@@ -1,5 +1,6 @@
 #include "platform/PosixSerialPort.h"
 
+#include "app/Text.h"
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -78,13 +79,9 @@ std::string posixDevicePath(const std::string& comPort) {
     for (std::size_t i = 0; i < 3; ++i) {
         if (std::toupper(static_cast<unsigned char>(comPort[i])) != "COM"[i]) return comPort;
     }
-    int n = 0;
-    for (std::size_t i = 3; i < comPort.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(comPort[i]))) return comPort;
-        n = n * 10 + (comPort[i] - '0');
-    }
-    if (n < 1 || comPort[3] == '0') return comPort;
-    return "/dev/ttyS" + std::to_string(n - 1);
+    const auto n = parseDecimal(std::string_view(comPort).substr(3), 9999);
+    if (!n || *n < 1 || comPort[3] == '0') return comPort;
+    return "/dev/ttyS" + std::to_string(*n - 1);
 }
 
 PortFailure portFailureFromErrno(int error) {

@@ -1,5 +1,6 @@
 #include "platform/WinSerialPort.h"
 
+#include "app/Text.h"
 #include "platform/WinText.h"
 
 #include <algorithm>
@@ -49,9 +50,7 @@ std::string windowsDevicePath(const std::string& comPort) {
     for (std::size_t i = 0; i < 3; ++i) {
         if (std::toupper(static_cast<unsigned char>(comPort[i])) != "COM"[i]) return comPort;
     }
-    if (!std::all_of(comPort.begin() + 3, comPort.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-        return comPort;
+    if (!parseDecimal(std::string_view(comPort).substr(3), 999)) return comPort;
     if (comPort.size() == 4) return comPort; // COM1 .. COM9 (COM0 fails to open as it is)
     return "\\\\.\\" + comPort;
 }

@@ -1,5 +1,6 @@
 #include "snmp/ScanTargets.h"
 
+#include "app/Text.h"
 #include "config/FieldText.h"
 #include "snmp/SnmpSocket.h"
 
@@ -8,13 +9,6 @@
 
 namespace varnadex {
 namespace {
-
-std::string trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 bool looksNumeric(const std::string& text) {
     return std::all_of(text.begin(), text.end(),
@@ -26,7 +20,7 @@ public:
     Expander(const TargetSources& sources, TargetList& out) : sources_(sources), out_(out) {}
 
     bool add(const std::string& raw, bool fromFile) {
-        const std::string target = trim(raw);
+        const std::string target(trimmed(raw, " \t\r"));
         if (target.empty()) return fail({ExtraMsg::ScanNotTarget, {raw}});
         if (target[0] == '@') {
             // One level only: a file that names files could name itself.
@@ -53,10 +47,9 @@ public:
 private:
     bool addRange(const std::string& target, const std::string& base, const std::string& bits) {
         const auto address = parseIpv4Address(base);
-        if (!address || bits.empty() || bits.size() > 2 ||
-            !std::all_of(bits.begin(), bits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return fail({ExtraMsg::ScanNotCidr, {target}});
-        const int prefix = std::stoi(bits);
+        const auto parsed = bits.size() > 2 ? std::nullopt : parseDecimal(bits, 99);
+        if (!address || !parsed) return fail({ExtraMsg::ScanNotCidr, {target}});
+        const auto prefix = static_cast<int>(*parsed);
         if (prefix > 32) return fail({ExtraMsg::ScanPrefixTooLong, {target}});
         if (prefix < kWidestScanPrefix)
             return fail({ExtraMsg::ScanTooWide, {target, std::to_string(kWidestScanPrefix)}});
@@ -80,7 +73,7 @@ private:
             begin = end + 1;
             ++line;
             if (const auto hash = entry.find('#'); hash != std::string::npos) entry.resize(hash);
-            if (trim(entry).empty()) continue;
+            if (trimmed(entry, " \t\r").empty()) continue;
             if (!add(entry, true)) {
                 out_.problem =
                     Problem(ExtraMsg::ScanInFile, {path, std::to_string(line)}, *out_.problem);

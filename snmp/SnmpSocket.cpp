@@ -1,5 +1,6 @@
 #include "snmp/SnmpSocket.h"
 
+#include "app/Text.h"
 #include "app/Utf8.h"
 #include "config/CodePage.h"
 #include "config/FieldText.h"
@@ -13,14 +14,10 @@ std::optional<AgentAddress> splitAgentHost(const std::string& agentHost) {
     if (colon == std::string::npos) return AgentAddress{agentHost, kSnmpPort};
     const std::string host = agentHost.substr(0, colon);
     const std::string port = agentHost.substr(colon + 1);
-    if (host.empty() || port.empty() || port.size() > 5) return std::nullopt;
-    unsigned value = 0;
-    for (char c : port) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value == 0 || value > 65535) return std::nullopt;
-    return AgentAddress{host, static_cast<std::uint16_t>(value)};
+    if (host.empty() || port.size() > 5) return std::nullopt;
+    const auto value = parseDecimal(port, 65535);
+    if (!value || *value == 0) return std::nullopt;
+    return AgentAddress{host, static_cast<std::uint16_t>(*value)};
 }
 
 namespace {
@@ -125,14 +122,14 @@ std::optional<SnmpResult> CSnmpSocket::Transact(RequestKind kind, std::uint8_t a
     // Checked before the first id is spent: a request that cannot be built sends nothing.
     if (!BuildRequest(kind, community_, 0, address, value).ok()) return std::nullopt;
 
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    for (int attempt = 0; attempt < AttemptSchedule::kAttempts; ++attempt) {
         ++requestId_;
         const auto request = BuildRequest(kind, community_, requestId_, address, value);
         // Whatever waits now answers an earlier request.
         socket_.discardWaiting();
         // A send that fails shows as a missing answer.
         socket_.send(request.bytes);
-        const Millis deadline = clock_.now() + attemptWindow(attempt);
+        const Millis deadline = clock_.now() + AttemptSchedule::window(attempt);
         if (auto result = AwaitAnswer(kind, address, value, deadline)) return result;
     }
     return std::nullopt;
@@ -184,17 +181,6 @@ std::string CSnmpSocket::GetFirmwareVersion() {
         return catalogue_.text(Msg::Unknown);
     }
     return formatVersion(result->major, result->minor);
-}
-
-bool CSnmpSocket::readRegister(std::uint8_t address, std::uint8_t& value) {
-    const int result = GetRegister(address);
-    if (result < 0) return false;
-    value = static_cast<std::uint8_t>(result);
-    return true;
-}
-
-bool CSnmpSocket::writeRegister(std::uint8_t address, std::uint8_t value) {
-    return SetRegister(address, value) >= 0;
 }
 
 } // namespace varnadex

@@ -1,4 +1,5 @@
 #include "app/ConfApp.h"
+#include "app/Text.h"
 #include "support/RecordingSink.h"
 
 #include <gtest/gtest.h>
@@ -166,12 +167,17 @@ TEST(CommandLine, ApplicationNameIsTheFileNameWithoutExtension) {
     EXPECT_EQ(applicationName("varnadex-cli"), "varnadex-cli");
 }
 
-TEST(Profile, ReadIntIsLenient) {
+TEST(Decimals, TheSettingsFileIsLenientEverythingElseStrict) {
     EXPECT_EQ(lenientDecimal("  -12abc"), -12);
     EXPECT_EQ(lenientDecimal("+7"), 7);
     EXPECT_EQ(lenientDecimal("abc"), 0);
     EXPECT_EQ(lenientDecimal(""), 0);
     EXPECT_EQ(lenientDecimal("- 5"), 0);
+    // A strict decimal is digits alone; a long run stops at the limit, never wraps.
+    for (const char* refused :
+         {"", "+1", " 1", "1 ", "1e3", "-0", "256", "99999999999999999999999"})
+        EXPECT_FALSE(parseDecimal(refused, 255)) << refused;
+    EXPECT_EQ(parseDecimal("0255", 255), 255u);
 }
 
 TEST(Catalogue, KeepsTheTextsAsTheyStand) {
