@@ -10,12 +10,12 @@ namespace varnadex {
 class IRegisterLink {
 public:
     virtual ~IRegisterLink() = default;
-    // True when the converter answered with the register's value.
-    virtual bool readRegister(std::uint8_t address, std::uint8_t& value) = 0;
-    // True when the converter accepted the write.
-    virtual bool writeRegister(std::uint8_t address, std::uint8_t value) = 0;
+    // The register's value 0..255, or -1 when the converter did not answer with it.
+    virtual int GetRegister(std::uint8_t address) = 0;
+    // The value the converter took, or -1 when it did not accept the write.
+    virtual int SetRegister(std::uint8_t address, std::uint8_t value) = 0;
     // The firmware version as text; the catalogue's "Unknown" text when it cannot be had.
-    virtual std::string readVersion() = 0;
+    virtual std::string GetFirmwareVersion() = 0;
 };
 
 } // namespace varnadex

@@ -9,15 +9,15 @@ namespace varnadex {
 
 template <std::size_t N> bool TypedAccessors::writeRun(std::uint8_t r, const std::uint8_t* bytes) {
     for (std::size_t i = 0; i < N; ++i) {
-        if (!link_.writeRegister(static_cast<std::uint8_t>(r + i), bytes[i])) return false;
+        if (link_.SetRegister(static_cast<std::uint8_t>(r + i), bytes[i]) < 0) return false;
     }
     return true;
 }
 
 int TypedAccessors::GetByte(std::uint8_t r, std::uint8_t& out) {
-    std::uint8_t value = 0;
-    if (!link_.readRegister(r, value)) return 0;
-    out = value;
+    const int value = link_.GetRegister(r);
+    if (value < 0) return 0;
+    out = static_cast<std::uint8_t>(value);
     return 1;
 }
 
@@ -26,7 +26,9 @@ int TypedAccessors::GetText(AccessorKind kind, std::uint8_t r, std::size_t count
     std::uint8_t b[6];
     for (std::size_t i = 0; i < count; ++i) {
         // Addresses after the first wrap in 8 bits.
-        if (!link_.readRegister(static_cast<std::uint8_t>(r + i), b[i])) return 0;
+        const int value = link_.GetRegister(static_cast<std::uint8_t>(r + i));
+        if (value < 0) return 0;
+        b[i] = static_cast<std::uint8_t>(value);
     }
     out = registerText(kind, std::span(b, count));
     return 1;
@@ -49,11 +51,11 @@ int TypedAccessors::GetHex(std::uint8_t r, std::string& out) {
 }
 
 std::string TypedAccessors::GetVersion() {
-    return link_.readVersion();
+    return link_.GetFirmwareVersion();
 }
 
 int TypedAccessors::SetByte(std::uint8_t r, std::uint8_t value) {
-    return link_.writeRegister(r, value) ? 1 : 0;
+    return link_.SetRegister(r, value) < 0 ? 0 : 1;
 }
 
 int TypedAccessors::SetMac(std::uint8_t r, const std::string& text) {

@@ -119,7 +119,7 @@ bool FirmwareUpgrade::askVersion() {
 void FirmwareUpgrade::restartIntoLoader() {
     link_.SendLeadIn();
     // Its reply is read and not judged.
-    link_.writeRegister(0xFF, 0xFF);
+    link_.SetRegister(0xFF, 0xFF);
     link_.writeRaw(kRestartRequestTail);
     clock_.sleepFor(kRestartWait);
     // Whatever the converter said while restarting.

@@ -139,21 +139,20 @@ bool CSerialLink::exchange(std::size_t frameLength, std::size_t needed, std::siz
     return checkReply(reply(), needed) == ReplyStatus::Accepted;
 }
 
-bool CSerialLink::readRegister(std::uint8_t address, std::uint8_t& value) {
+int CSerialLink::GetRegister(std::uint8_t address) {
     const auto frame = readByteFrame(address);
     std::copy(frame.begin(), frame.end(), commandBuffer.begin());
-    if (!exchange(frame.size(), kReadByteReplySize, kReadByteReplySize)) return false;
-    value = replyBuffer[kReplyValueOffset];
-    return true;
+    if (!exchange(frame.size(), kReadByteReplySize, kReadByteReplySize)) return -1;
+    return replyBuffer[kReplyValueOffset];
 }
 
-bool CSerialLink::writeRegister(std::uint8_t address, std::uint8_t value) {
+int CSerialLink::SetRegister(std::uint8_t address, std::uint8_t value) {
     const auto frame = writeByteFrame(address, value);
     std::copy(frame.begin(), frame.end(), commandBuffer.begin());
-    return exchange(frame.size(), kWriteByteReplySize, kWriteByteReplyUsualSize);
+    return exchange(frame.size(), kWriteByteReplySize, kWriteByteReplyUsualSize) ? value : -1;
 }
 
-std::string CSerialLink::readVersion() {
+std::string CSerialLink::GetFirmwareVersion() {
     commandBuffer[0] = kVersionCommand;
     if (!exchange(kVersionFrameSize, kVersionReplySize, kVersionReplySize))
         return catalogue_.text(Msg::Unknown);

@@ -68,10 +68,10 @@ public:
     // and no reply is read.
     void SendLeadIn();
 
-    bool readRegister(std::uint8_t address, std::uint8_t& value) override;
-    bool writeRegister(std::uint8_t address, std::uint8_t value) override;
+    int GetRegister(std::uint8_t address) override;
+    int SetRegister(std::uint8_t address, std::uint8_t value) override;
     // "Unknown" in the catalogue's language when the converter does not tell.
-    std::string readVersion() override;
+    std::string GetFirmwareVersion() override;
 
     // Raw access for the restart frame and the firmware download. writeRaw sends the bytes as
     // they are; readReply reads into replyBuffer, waiting up to 1000 ms until `needed` bytes

@@ -30,7 +30,8 @@ public:
     virtual bool open() = 0;
     virtual void close() = 0;
     // A send that fails shows later as a missing answer.
-    virtual bool sendTo(Ipv4Address to, std::uint16_t port, std::span<const std::uint8_t> bytes) = 0;
+    virtual bool sendTo(Ipv4Address to, std::uint16_t port,
+                        std::span<const std::uint8_t> bytes) = 0;
     // Waits up to `timeout` for one datagram or one refusal; copies what fits into `buffer`.
     virtual ProbeEvent receiveFrom(std::span<std::uint8_t> buffer, Millis timeout) = 0;
 };

@@ -33,8 +33,8 @@ struct Probe {
     ScanFinding finding;
     int step = 0;
     int attempt = 0;
-    std::array<std::uint8_t, Scanner::kAttempts> ids{}; // of this step's attempts so far
-    int sent = 0;                                       // attempts of this step sent
+    std::array<std::uint8_t, AttemptSchedule::kAttempts> ids{}; // of this step's attempts so far
+    int sent = 0;                                               // attempts of this step sent
     std::uint8_t nextId = 0;
     std::uint32_t sends = 0; // every send; tells a live deadline from a stale one
     bool inFlight = false;
@@ -109,7 +109,7 @@ private:
             Probe& p = probes_[d.probe];
             if (p.settled || !p.inFlight || p.sends != d.sends) continue;
             p.inFlight = false;
-            if (p.attempt + 1 < Scanner::kAttempts) {
+            if (p.attempt + 1 < AttemptSchedule::kAttempts) {
                 ++p.attempt;
                 schedule(d.probe);
             } else {
@@ -143,7 +143,7 @@ private:
         p.inFlight = true;
         const auto request = BuildRequest(kindOf(p), settings_.community, id, registerOf(p), 0);
         socket_.sendTo(p.finding.address, settings_.port, request.bytes);
-        deadlines_.push({now + CSnmpSocket::attemptWindow(p.attempt), index, p.sends});
+        deadlines_.push({now + AttemptSchedule::window(p.attempt), index, p.sends});
     }
 
     void schedule(std::size_t index) {

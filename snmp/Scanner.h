@@ -59,7 +59,7 @@ enum class ScanEnd { Finished, Interrupted, SocketFailed, BadSettings };
 // Asks many addresses at once for the converter's firmware version, then reads the network
 // fields of each converter that answered, all through one socket at a bounded rate.
 //
-// Every request an address is sent follows CSnmpSocket's five-attempt schedule: an attempt
+// Every request an address is sent follows the AttemptSchedule, as CSnmpSocket's do: an attempt
 // that has no answer when its window ends is followed by the next one, with a fresh id, and
 // an answer to any attempt of the same request counts. An address has at most one request
 // outstanding; its register reads follow one another. Retries and register reads go before
@@ -67,10 +67,6 @@ enum class ScanEnd { Finished, Interrupted, SocketFailed, BadSettings };
 // last first probe.
 class Scanner {
 public:
-    static constexpr int kAttempts = CSnmpSocket::kAttempts;
-    // The five windows together: how long an address that never answers is waited for.
-    static constexpr Millis kSchedule{20 + 220 + 420 + 620 + 820};
-
     Scanner(IProbeSocket& socket, IClock& clock, ScanSettings settings,
             const Interruption* stop = nullptr)
         : Scanner(socket, clock, std::move(settings),

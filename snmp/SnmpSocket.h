@@ -4,6 +4,7 @@
 #include "app/MessageCatalogue.h"
 #include "config/ConfigConnection.h"
 #include "config/RegisterLink.h"
+#include "snmp/AttemptSchedule.h"
 #include "snmp/DatagramSocket.h"
 #include "snmp/SnmpCodec.h"
 
@@ -47,9 +48,6 @@ std::optional<std::string> refuseAgentAccess(const std::string& agentHost,
 // answer. Transactions show no message; the caller decides what to report.
 class CSnmpSocket : public IRegisterLink {
 public:
-    static constexpr int kAttempts = 5;
-    static Millis attemptWindow(int attempt) { return Millis(20 + 200 * attempt); }
-
     CSnmpSocket(IDatagramSocket& socket, IClock& clock, const MessageCatalogue& catalogue)
         : socket_(socket), clock_(clock), catalogue_(catalogue) {}
     ~CSnmpSocket() override { CloseConnection(); }
@@ -64,22 +62,18 @@ public:
     bool isOpen() const { return open_; }
 
     // The register's value, or -1.
-    int GetRegister(std::uint8_t address);
+    int GetRegister(std::uint8_t address) override;
     // The echoed value, or -1.
-    int SetRegister(std::uint8_t address, std::uint8_t value);
+    int SetRegister(std::uint8_t address, std::uint8_t value) override;
     // 1 when the converter acknowledged the reset, or -1.
     int RequestReset();
     // "major.minor", or the catalogue's "Unknown" text (also for a converter that says 0.0).
-    std::string GetFirmwareVersion();
+    std::string GetFirmwareVersion() override;
 
     // The id the last request carried. One counter for every kind; it wraps from 255 to 0
     // and survives opening and closing.
     std::uint8_t requestId() const { return requestId_; }
     const std::string& community() const { return community_; }
-
-    bool readRegister(std::uint8_t address, std::uint8_t& value) override;
-    bool writeRegister(std::uint8_t address, std::uint8_t value) override;
-    std::string readVersion() override { return GetFirmwareVersion(); }
 
 private:
     std::optional<SnmpResult> Transact(RequestKind kind, std::uint8_t address, std::uint8_t value);

@@ -153,8 +153,8 @@ TEST_F(ScannerTest, SilentAddressGetsTheFiveAttemptScheduleAndTheScanEndsWithIt)
         ids.insert(sends[i].bytes.at(6 + 16)); // n = 6
     }
     EXPECT_EQ(ids.size(), 5u) << "each attempt has its own request-id";
-    EXPECT_EQ(settledAt[silent], Scanner::kSchedule);
-    EXPECT_EQ(clock.now() - started, Scanner::kSchedule);
+    EXPECT_EQ(settledAt[silent], AttemptSchedule::total());
+    EXPECT_EQ(clock.now() - started, AttemptSchedule::total());
 }
 
 TEST_F(ScannerTest, SlowConverterIsTakenAtItsFirstAnswerWithOneRequestAtATime) {

@@ -29,24 +29,22 @@ TEST(SerialWire, FramesGoOutByteForByteAndRepliesComeBack) {
     CSerialLink link(port, clock, catalogue);
     ASSERT_TRUE(port.open(pty.path, 9600));
 
-    std::uint8_t value = 0;
-    auto read = std::async(std::launch::async, [&] { return link.readRegister(44, value); });
+    auto read = std::async(std::launch::async, [&] { return link.GetRegister(44); });
     EXPECT_EQ(pty.take(4), (Bytes{0x64, 0x00, 0x2C, 0x2C}));
     pty.send({'O', 0x00, 0x2A});
-    EXPECT_TRUE(read.get());
-    EXPECT_EQ(value, 0x2A);
+    EXPECT_EQ(read.get(), 0x2A);
 
-    auto write = std::async(std::launch::async, [&] { return link.writeRegister(44, 0xC1); });
+    auto write = std::async(std::launch::async, [&] { return link.SetRegister(44, 0xC1); });
     EXPECT_EQ(pty.take(6), (Bytes{0x44, 0x00, 0x2C, 0x00, 0xC1, 0xED}));
     pty.send({'O'});
-    EXPECT_TRUE(write.get());
+    EXPECT_EQ(write.get(), 0xC1);
 
-    write = std::async(std::launch::async, [&] { return link.writeRegister(0xFF, 0xFF); });
+    write = std::async(std::launch::async, [&] { return link.SetRegister(0xFF, 0xFF); });
     EXPECT_EQ(pty.take(6), (Bytes{0x44, 0x00, 0xFF, 0x00, 0xFF, 0xFE}));
     pty.send({'O'});
-    EXPECT_TRUE(write.get());
+    EXPECT_EQ(write.get(), 0xFF);
 
-    auto version = std::async(std::launch::async, [&] { return link.readVersion(); });
+    auto version = std::async(std::launch::async, [&] { return link.GetFirmwareVersion(); });
     EXPECT_EQ(pty.take(1), (Bytes{0x23}));
     pty.send({0x4F, 0x99, 0x02, 0x05});
     EXPECT_EQ(version.get(), "2.5");
@@ -66,12 +64,10 @@ TEST(SerialWire, AcceptsOnlyRepliesThatStartWithO) {
         ASSERT_TRUE(sim.started && sim.openQuickly());
         const bool accepted = std::string(fault) != "not-o";
         sim.memory.write(44, 0xC1);
-        std::uint8_t value = 0;
-        EXPECT_EQ(sim.link.readRegister(44, value), accepted) << fault;
-        EXPECT_EQ(value, accepted ? 0xC1 : 0) << fault;
-        EXPECT_EQ(sim.link.writeRegister(45, 0x12), accepted) << fault;
+        EXPECT_EQ(sim.link.GetRegister(44), accepted ? 0xC1 : -1) << fault;
+        EXPECT_EQ(sim.link.SetRegister(45, 0x12), accepted ? 0x12 : -1) << fault;
         EXPECT_EQ(sim.memory.read(45), accepted ? 0x12 : 0) << fault;
-        EXPECT_EQ(sim.link.readVersion(), accepted ? "2.5" : "Unknown") << fault;
+        EXPECT_EQ(sim.link.GetFirmwareVersion(), accepted ? "2.5" : "Unknown") << fault;
         EXPECT_EQ(sim.frames(), lines({"serial read 44", "serial write 45 18", "serial version"}));
     }
 }

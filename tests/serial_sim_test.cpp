@@ -74,10 +74,9 @@ TEST(SimSerial, AnswersAndLogsEveryKindOfFrame) {
 TEST(SimSerial, SilentFromCountsFramesAndAnUnansweredWriteIsNotKept) {
     SimulatedConverter sim({.silentFrom = 3});
     ASSERT_TRUE(sim.started && sim.openQuickly());
-    std::uint8_t value = 0;
-    EXPECT_TRUE(sim.link.writeRegister(60, 1));
-    EXPECT_TRUE(sim.link.readRegister(60, value));
-    EXPECT_FALSE(sim.link.writeRegister(60, 7));
+    EXPECT_EQ(sim.link.SetRegister(60, 1), 1);
+    EXPECT_EQ(sim.link.GetRegister(60), 1);
+    EXPECT_EQ(sim.link.SetRegister(60, 7), -1);
     EXPECT_EQ(sim.memory.read(60), 1);
     EXPECT_EQ(sim.frames(), (std::vector<std::string>{"serial write 60 1", "serial read 60",
                                                       "serial write 60 7"}));
@@ -126,7 +125,7 @@ TEST(SimProgram, PrintsItsPtyAnswersAndEndsOnSigterm) {
     PosixSerialPort port;
     CSerialLink serial(port, clock, catalogue);
     ASSERT_TRUE(port.open(link.string(), 9600));
-    EXPECT_EQ(serial.readVersion(), "2.7");
+    EXPECT_EQ(serial.GetFirmwareVersion(), "2.7");
     EXPECT_EQ(sim.line(), "serial version");
 
     ::kill(sim.pid, SIGTERM);

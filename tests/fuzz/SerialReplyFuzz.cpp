@@ -72,18 +72,18 @@ bool fuzzSerialReply(const std::uint8_t* data, std::size_t size) {
     bool ok = true;
     switch (data[0] % 4) {
     case 0: {
-        std::uint8_t value = 0;
-        if (link.readRegister(data[1], value))
+        const int value = link.GetRegister(data[1]);
+        if (value >= 0)
             ok = startsAccepted(link.reply(), kReadByteReplySize) &&
                  value == link.reply()[kReplyValueOffset];
         break;
     }
     case 1:
-        if (link.writeRegister(data[1], data[2]))
+        if (link.SetRegister(data[1], data[2]) == data[2])
             ok = startsAccepted(link.reply(), kWriteByteReplySize);
         break;
     case 2:
-        if (link.readVersion() != catalogue.text(Msg::Unknown))
+        if (link.GetFirmwareVersion() != catalogue.text(Msg::Unknown))
             ok = startsAccepted(link.reply(), kVersionReplySize);
         break;
     default: {

@@ -18,18 +18,17 @@ class MemoryLink : public IRegisterLink, public IConfigConnection {
 public:
     // The log lines are built with append: GCC 12 at -O3 warns falsely (-Wrestrict) about a
     // literal + std::string.
-    bool readRegister(std::uint8_t a, std::uint8_t& v) override {
-        if (!step(std::string("r").append(std::to_string(a)))) return false;
-        v = regs[a];
-        return true;
+    int GetRegister(std::uint8_t a) override {
+        if (!step(std::string("r").append(std::to_string(a)))) return -1;
+        return regs[a];
     }
-    bool writeRegister(std::uint8_t a, std::uint8_t v) override {
+    int SetRegister(std::uint8_t a, std::uint8_t v) override {
         if (!step(std::string("w").append(std::to_string(a)).append("=").append(std::to_string(v))))
-            return false;
+            return -1;
         regs[a] = v;
-        return true;
+        return v;
     }
-    std::string readVersion() override {
+    std::string GetFirmwareVersion() override {
         log.push_back("version");
         return version;
     }
