@@ -55,41 +55,28 @@ std::string windowsDevicePath(const std::string& comPort) {
     return "\\\\.\\" + comPort;
 }
 
-bool WinSerialPort::open(const std::string& name, int speed) {
-    close();
-    lastOpenError_ = {PortFailure::Other, windowsDevicePath(name), {}};
-    if (!isSpeed(speed) || name.empty()) return false;
-    const std::wstring path = widen(windowsDevicePath(name));
-    // Share mode 0: the port is this program's alone while it is open.
-    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        // A COM port another program holds answers "access denied".
-        switch (::GetLastError()) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-            lastOpenError_.reason = PortFailure::InUse;
-            break;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            lastOpenError_.reason = PortFailure::NoDevice;
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-    auto fail = [this, h](PortFailure reason = PortFailure::BadSettings) {
-        ::CloseHandle(h);
-        lastOpenError_.reason = reason;
-        return false;
-    };
-    // A file or a pipe opened by this name is no COM port.
-    if (::GetFileType(h) != FILE_TYPE_CHAR) return fail(PortFailure::NotATerminal);
+namespace {
 
+// A COM port another program holds answers "access denied".
+PortFailure openFailure(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return PortFailure::InUse;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return PortFailure::NoDevice;
+    default:
+        return PortFailure::Other;
+    }
+}
+
+// 8 data bits, no parity, one stop bit at `speed`, raw both ways. A port left at other
+// settings would talk nonsense to the converter; better not to use it.
+bool setRawLine(HANDLE h, int speed) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(h, &dcb)) return fail();
+    if (!::GetCommState(h, &dcb)) return false;
     dcb.BaudRate = static_cast<DWORD>(speed);
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
@@ -108,23 +95,51 @@ bool WinSerialPort::open(const std::string& name, int speed) {
     dcb.fErrorChar = FALSE;
     dcb.fNull = FALSE;
     dcb.fAbortOnError = FALSE;
-    // A port left at other settings would talk nonsense to the converter; better not to use it.
-    if (!::SetCommState(h, &dcb)) return fail();
+    return ::SetCommState(h, &dcb);
+}
 
+// Up to the time-out for the first byte, then until a short quiet gap: each read sets its own
+// total. (MAXDWORD, MAXDWORD, T would return with the first byte on Windows, but Wine waits the
+// whole T for it.)
+bool setTimeouts(HANDLE h, DWORD readTimeout) {
     COMMTIMEOUTS timeouts{};
-    // Up to the time-out for the first byte, then until a short quiet gap: each read sets
-    // its own total. (MAXDWORD, MAXDWORD, T would return with the first byte on Windows, but
-    // Wine waits the whole T for it.)
     timeouts.ReadIntervalTimeout = kReadInterval;
     timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 1000;
+    timeouts.ReadTotalTimeoutConstant = readTimeout;
     timeouts.WriteTotalTimeoutMultiplier = kWriteTimeoutPerByte;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutConstant;
-    if (!::SetCommTimeouts(h, &timeouts)) return fail();
-    ::PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    return ::SetCommTimeouts(h, &timeouts);
+}
 
+} // namespace
+
+bool WinSerialPort::open(const std::string& name, int speed) {
+    close();
+    lastOpenError_ = {PortFailure::Other, windowsDevicePath(name), {}};
+    if (!isSpeed(speed) || name.empty()) return false;
+    const std::wstring path = widen(windowsDevicePath(name));
+    // Share mode 0: the port is this program's alone while it is open.
+    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        lastOpenError_.reason = openFailure(::GetLastError());
+        return false;
+    }
+    constexpr DWORD kReadTimeout = 1000;
+    // A file or a pipe opened by this name is no COM port.
+    PortFailure failure = PortFailure::None;
+    if (::GetFileType(h) != FILE_TYPE_CHAR)
+        failure = PortFailure::NotATerminal;
+    else if (!setRawLine(h, speed) || !setTimeouts(h, kReadTimeout))
+        failure = PortFailure::BadSettings;
+    if (failure != PortFailure::None) {
+        ::CloseHandle(h);
+        lastOpenError_.reason = failure;
+        return false;
+    }
+    ::PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
     handle_ = h;
-    readTimeout_ = timeouts.ReadTotalTimeoutConstant;
+    readTimeout_ = kReadTimeout;
     lastOpenError_ = {};
     return true;
 }
