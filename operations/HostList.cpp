@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <variant>
 
 namespace varnadex {
 namespace {
@@ -20,64 +21,76 @@ constexpr const char* kPortColumn = "port";
 
 } // namespace
 
+namespace {
+
+// Every column named, and no name twice.
+std::optional<Problem> headerProblem(const std::vector<std::string>& header) {
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        if (header[c].empty()) return Problem(ExtraMsg::ListColumnUnnamed, {std::to_string(c + 1)});
+        if (std::find(header.begin(), header.begin() + c, header[c]) != header.begin() + c)
+            return Problem(ExtraMsg::ListColumnTwice, {header[c]});
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> columnOf(const std::vector<std::string>& header, const char* name) {
+    const auto it = std::find(header.begin(), header.end(), name);
+    if (it == header.end()) return std::nullopt;
+    return static_cast<std::size_t>(it - header.begin());
+}
+
+bool isBlankRecord(const CsvRecord& record) {
+    return std::all_of(record.fields.begin(), record.fields.end(),
+                       [](const std::string& f) { return f.empty(); });
+}
+
+// One converter's line: its host or port, and its other cells by column name.
+std::variant<HostEntry, Problem> readEntry(const CsvRecord& record,
+                                           const std::vector<std::string>& header,
+                                           std::optional<std::size_t> hostColumn,
+                                           std::optional<std::size_t> portColumn) {
+    if (record.fields.size() > header.size())
+        return onLine(record.line, ExtraMsg::ListTooManyCells);
+    auto cell = [&](std::optional<std::size_t> c) {
+        return c && *c < record.fields.size() ? record.fields[*c] : std::string();
+    };
+    const std::string host = cell(hostColumn);
+    const std::string port = cell(portColumn);
+    if (host.empty() == port.empty()) return onLine(record.line, ExtraMsg::ListHostOrPort);
+    HostEntry entry{record.line, !port.empty(), port.empty() ? host : port, {}};
+    for (std::size_t c = 0; c < record.fields.size(); ++c)
+        if (c != hostColumn && c != portColumn && !record.fields[c].empty())
+            entry.cells.emplace_back(header[c], record.fields[c]);
+    return entry;
+}
+
+} // namespace
+
 HostList parseHostList(std::string_view csv) {
     HostList list;
-    CsvTable table = parseCsv(csv);
-    if (table.problem) {
-        list.problem = table.problem;
-        return list;
-    }
-    if (table.records.empty()) {
-        list.problem = Problem(ExtraMsg::ListEmpty);
-        return list;
-    }
+    const CsvTable table = parseCsv(csv);
+    list.problem = table.problem;
+    if (!list.problem && table.records.empty()) list.problem = Problem(ExtraMsg::ListEmpty);
+    if (list.problem) return list;
     const auto& header = table.records.front().fields;
-    for (std::size_t c = 0; c < header.size(); ++c) {
-        if (header[c].empty()) {
-            list.problem = Problem(ExtraMsg::ListColumnUnnamed, {std::to_string(c + 1)});
-            return list;
-        }
-        if (std::find(header.begin(), header.begin() + c, header[c]) != header.begin() + c) {
-            list.problem = Problem(ExtraMsg::ListColumnTwice, {header[c]});
-            return list;
-        }
-    }
-    auto column = [&](const char* name) -> std::optional<std::size_t> {
-        auto it = std::find(header.begin(), header.end(), name);
-        if (it == header.end()) return std::nullopt;
-        return static_cast<std::size_t>(it - header.begin());
-    };
-    const auto hostColumn = column(kHostColumn);
-    const auto portColumn = column(kPortColumn);
-    if (!hostColumn && !portColumn) {
+    list.problem = headerProblem(header);
+    const auto hostColumn = columnOf(header, kHostColumn);
+    const auto portColumn = columnOf(header, kPortColumn);
+    if (!list.problem && !hostColumn && !portColumn)
         list.problem = Problem(ExtraMsg::ListNoHostColumn);
-        return list;
-    }
+    if (list.problem) return list;
 
     std::map<std::pair<bool, std::string>, std::size_t> seen;
     for (std::size_t r = 1; r < table.records.size(); ++r) {
         const CsvRecord& record = table.records[r];
-        if (std::all_of(record.fields.begin(), record.fields.end(),
-                        [](const std::string& f) { return f.empty(); }))
-            continue;
-        if (record.fields.size() > header.size()) {
-            list.problem = onLine(record.line, ExtraMsg::ListTooManyCells);
+        if (isBlankRecord(record)) continue;
+        auto read = readEntry(record, header, hostColumn, portColumn);
+        if (auto* problem = std::get_if<Problem>(&read)) {
+            list.problem = std::move(*problem);
             return list;
         }
-        auto cell = [&](std::optional<std::size_t> c) {
-            return c && *c < record.fields.size() ? record.fields[*c] : std::string();
-        };
-        const std::string host = cell(hostColumn);
-        const std::string port = cell(portColumn);
-        if (host.empty() == port.empty()) {
-            list.problem = onLine(record.line, ExtraMsg::ListHostOrPort);
-            return list;
-        }
-        HostEntry entry{record.line, !port.empty(), port.empty() ? host : port, {}};
-        for (std::size_t c = 0; c < record.fields.size(); ++c)
-            if (c != hostColumn && c != portColumn && !record.fields[c].empty())
-                entry.cells.emplace_back(header[c], record.fields[c]);
-        auto [it, fresh] = seen.emplace(std::pair{entry.serial, entry.address}, record.line);
+        auto& entry = std::get<HostEntry>(read);
+        const auto [it, fresh] = seen.emplace(std::pair{entry.serial, entry.address}, record.line);
         if (!fresh) {
             list.problem = onLine(record.line, {ExtraMsg::ListListedTwice,
                                                 {entry.address, std::to_string(it->second)}});
