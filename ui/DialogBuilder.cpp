@@ -276,8 +276,10 @@ QWidget* BuiltDialog::makeControl(QDialog& dialog, const ControlTemplate& c, con
         auto* combo = new QComboBox(&dialog);
         if (c.kind == ControlKind::ComboEditable) {
             combo->setEditable(true);
-            // Typed text is a value, not a new list entry.
+            // Typed text is a value, not a new list entry, and it stays as typed: completing
+            // "96" to "9600" would store a speed the user never asked for.
             combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setCompleter(nullptr);
             if (textLimit > 0) combo->lineEdit()->setMaxLength(textLimit);
         }
         // The template's height includes the dropped list; the closed box is one line.
