@@ -1,6 +1,7 @@
 #include "app/ConfApp.h"
 #include "app/Text.h"
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -26,16 +27,10 @@ EnvironmentLookup lookupIn(const std::map<std::string, std::string>& variables) 
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("varnadex-app-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         program = (dir / "varnadex").string();
         environment = {{"HOME", (dir / "home").string()},
                        {"XDG_CONFIG_DIRS", (dir / "etc").string()}};
     }
-    void TearDown() override { fs::remove_all(dir); }
     // Keeps the user's and the system's own settings files out of the test.
     void isolate(CConfApp& app) { app.environment = lookupIn(environment); }
     void writeIni(const std::string& content) {
@@ -47,7 +42,8 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    fs::path dir;
+    test::ScratchDir scratch{"varnadex-app"};
+    const fs::path& dir = scratch.path;
     std::string program;
     std::map<std::string, std::string> environment;
 };

@@ -7,6 +7,7 @@
 
 #include "app/MessageSink.h"
 #include "config/ConfigProcedures.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -73,15 +74,9 @@ private:
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("varnadex-cli-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         link.regs = registerImage(ConverterConfig{});
         MemoryOperations::ignoredRegister.reset();
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     int run(std::vector<std::string> args) {
         out.str("");
@@ -106,7 +101,8 @@ protected:
         return p.string();
     }
 
-    fs::path dir;
+    test::ScratchDir scratch{"varnadex-cli"};
+    const fs::path& dir = scratch.path;
     bool terminal = false;
     std::ostringstream out, err;
     test::MemoryLink link;

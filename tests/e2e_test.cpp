@@ -1,11 +1,11 @@
 // Read Conf and Write Conf from end to end: the real operations over a real pty and a real
 // UDP socket, against the simulator running in this process.
 
-#include "operations/ConverterOperations.h"
 #include "cli/CliApp.h"
 #include "config/ConfigFile.h"
 #include "config/RegisterMap.h"
 #include "maintenance/FirmwareFile.h"
+#include "operations/ConverterOperations.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixUdpSocket.h"
 #include "platform/SystemClock.h"
@@ -15,6 +15,7 @@
 #include "sim/SnmpAgent.h"
 #include "support/FakeClock.h"
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 #include "tests/snmp_support.h"
 
 #include <gtest/gtest.h>
@@ -301,14 +302,6 @@ TEST(EndToEnd, UnansweredVersionWarnsInEitherLanguage) {
 
 class CliAgainstSimulator : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("varnadex-e2e-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     int run(Converter& converter, std::vector<std::string> args) {
         (void)converter;
         return runOver(devices.socket, devices.clock, args);
@@ -330,7 +323,8 @@ protected:
         env.resolve = test::loopbackResolver;
         return runCli(args, env);
     }
-    std::filesystem::path dir;
+    test::ScratchDir scratch{"varnadex-e2e"};
+    const std::filesystem::path& dir = scratch.path;
     std::ostringstream out, err;
     Devices devices;
 };

@@ -2,6 +2,7 @@
 // promises hold for the POSIX and the Win32 layer.
 
 #include "platform/FileIo.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,6 @@ const char* const kNullDevice = "/dev/null";
 
 class FileIoTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("varnadex-fileio-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
     static std::string contents(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
@@ -42,7 +34,8 @@ protected:
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
 
-    fs::path dir_;
+    test::ScratchDir scratch_{"varnadex-fileio"};
+    const fs::path& dir_ = scratch_.path;
 };
 
 TEST_F(FileIoTest, NewAndReplacedFilesHoldExactlyTheContentAndNoTemporaryIsLeft) {

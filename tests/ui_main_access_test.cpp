@@ -2,6 +2,7 @@
 // its own name, the configuration files in a menu, boxes whose captions fit.
 #include "config/ConfigFile.h"
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 #include "tests/ui_main_support.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"
@@ -89,16 +90,12 @@ TEST(MainWindowAccess, EveryControlIsAnnouncedByItsOwnTextOrItsLabel) {
 class ConfigurationFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("varnadex-ui-files-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         window = std::make_unique<CConfDlg>(app, 0, ops, sink);
         window->setConfigFileChooser([this](bool save) {
             asked.push_back(save);
             return QString::fromStdString(path.string());
         });
     }
-    void TearDown() override { fs::remove_all(dir); }
     void put(const std::string& text) { std::ofstream(path) << text; }
     std::string content() const {
         std::ostringstream s;
@@ -110,7 +107,8 @@ protected:
     test::FakeOperations ops;
     test::RecordingSink sink;
     std::unique_ptr<CConfDlg> window;
-    fs::path dir;
+    test::ScratchDir scratch{"varnadex-ui-files"};
+    const fs::path& dir = scratch.path;
     fs::path path;
     std::vector<bool> asked;
 };

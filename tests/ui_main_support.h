@@ -2,46 +2,13 @@
 
 #include "app/ConfApp.h"
 #include "operations/Operations.h"
-
-#include <QApplication>
-#include <QTimer>
-#include <QWidget>
+#include "support/QtTests.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace varnadex::test {
-
-// Closes the first modal dialog or popup that comes up while it lives, after handing it to
-// `inspect`. Keeps a test from hanging on a dialog it opens; it gives up after five seconds.
-class ModalCloser {
-public:
-    explicit ModalCloser(std::function<void(QWidget*)> inspect = {})
-        : inspect_(std::move(inspect)) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start();
-    }
-    bool closedOne() const { return closed_; }
-
-private:
-    void poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) modal = QApplication::activePopupWidget();
-        if (!modal && ++tries_ < 500) return;
-        timer_.stop();
-        if (!modal) return;
-        if (inspect_) inspect_(modal);
-        closed_ = true;
-        modal->close();
-    }
-
-    std::function<void(QWidget*)> inspect_;
-    QTimer timer_;
-    int tries_ = 0;
-    bool closed_ = false;
-};
 
 // Operations that remember what they were called with and do what the test says.
 class FakeOperations : public IOperations {

@@ -1,4 +1,5 @@
 #include "support/RecordingSink.h"
+#include "support/ScratchDir.h"
 #include "tests/ui_main_support.h"
 #include "ui/AboutDlg.h"
 #include "ui/ConfDlg.h"
@@ -404,18 +405,15 @@ TEST_F(MainWindowTest, NoTextIsClippedInEitherLanguage) {
 
 TEST(SerialPortChoices, ComPortsThenExistingDevicesInNaturalOrder) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "varnadex-ui-devices";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test::ScratchDir dir{"varnadex-ui-devices"};
     for (const char* name : {"ttyS10", "ttyS2", "ttyUSB0", "ttyACM1", "console", "tty0"})
         std::ofstream(dir / name) << "";
-    const QStringList ports = serialPortChoices(QString::fromStdString(dir.string()));
-    fs::remove_all(dir);
+    const QStringList ports = serialPortChoices(QString::fromStdString(dir.path.string()));
 
     ASSERT_EQ(ports.size(), 16 + 4);
     EXPECT_EQ(ports.front(), "COM1");
     EXPECT_EQ(ports[15], "COM16");
-    const QString d = QString::fromStdString(dir.string()) + '/';
+    const QString d = QString::fromStdString(dir.path.string()) + '/';
     EXPECT_EQ(ports.mid(16),
               (QStringList{d + "ttyACM1", d + "ttyS2", d + "ttyS10", d + "ttyUSB0"}));
 

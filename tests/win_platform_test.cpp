@@ -4,6 +4,7 @@
 #include "platform/FileIo.h"
 #include "platform/WinSerialPort.h"
 #include "platform/WinUdpSocket.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -187,9 +188,8 @@ std::vector<std::uint8_t> currentUser() {
 // whatever access its owner gave it.
 TEST(WinFileIo, ANewFileIsTheUsersAloneAndAReplacedOneKeepsItsAccess) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "varnadex-winfileio";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test::ScratchDir scratch{"varnadex-winfileio"};
+    const fs::path& dir = scratch.path;
     const fs::path file = dir / "conf.json";
     ASSERT_EQ(writeOutputFile(file.string(), "{}"), std::nullopt);
     // LocalSystem (S-1-5-18), which may read any file anyway, is allowed beside the user:
@@ -214,7 +214,6 @@ TEST(WinFileIo, ANewFileIsTheUsersAloneAndAReplacedOneKeepsItsAccess) {
     const auto before = accessList(file);
     ASSERT_EQ(writeOutputFile(file.string(), "{\"a\": 1}"), std::nullopt);
     EXPECT_EQ(accessList(file), before);
-    fs::remove_all(dir);
 }
 
 } // namespace
