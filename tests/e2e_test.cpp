@@ -229,29 +229,6 @@ TEST_P(BothTransports, SilentConverterGivesOneErrorAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(Transports, BothTransports, ::testing::Values(0, 1),
                          [](const auto& info) { return info.param ? "Snmp" : "Serial"; });
 
-TEST(EndToEnd, FailureAtPatternCharKeepsTheFieldsBeforeIt) {
-    SerialFaults faults;
-    faults.silentFrom = 55; // the 55th frame of a read is register 101
-    Converter converter(faults);
-    ASSERT_TRUE(converter.ok);
-    ConverterConfig source = edited(ConverterConfig{});
-    converter.memory.load(registerImage(source));
-
-    auto c = converter.config(0);
-    EXPECT_FALSE(converter.operations->ReadConf(c));
-    EXPECT_EQ(c.macAddress, source.macAddress);
-    EXPECT_EQ(c.remoteSubnetMask, source.remoteSubnetMask);
-    EXPECT_EQ(c.baudRate, "57600");
-    EXPECT_EQ(c.dataFormat, "8E1");
-    EXPECT_EQ(c.workingMode, 1);
-    EXPECT_EQ(c.patternCharEnabled, 1);
-    EXPECT_EQ(c.patternChar, "7E");
-    EXPECT_EQ(c.snmpWriteEnabled, 1);
-    EXPECT_EQ(c.snmpCommunity, "kelvin");
-    EXPECT_EQ(c.firmwareVersion, "Unknown");
-    EXPECT_EQ(converter.wire().back(), "r101");
-}
-
 TEST(EndToEnd, OversizedDatagramBeforeEachSnmpAnswerCostsNoRetry) {
     SnmpFaults faults;
     faults.oversizedFirst = true;
@@ -263,41 +240,6 @@ TEST(EndToEnd, OversizedDatagramBeforeEachSnmpAnswerCostsNoRetry) {
     expected.push_back("v");
     EXPECT_EQ(converter.wire(), expected);
     EXPECT_EQ(c.firmwareVersion, "2.2");
-}
-
-TEST(EndToEnd, OldFirmwareWarning) {
-    struct Row {
-        std::uint8_t major, minor;
-        bool warns;
-    };
-    for (auto row : {Row{1, 9, true}, Row{2, 0, false}, Row{3, 4, false}, Row{10, 0, false}}) {
-        Converter converter({}, {}, 1, {row.major, row.minor});
-        ASSERT_TRUE(converter.ok);
-        for (int mode : {0, 1}) {
-            converter.sink.entries.clear();
-            auto c = converter.config(mode);
-            ASSERT_TRUE(converter.operations->ReadConf(c));
-            EXPECT_EQ(c.firmwareVersion,
-                      std::to_string(row.major) + "." + std::to_string(row.minor));
-            std::vector<std::string> expected{"Done"};
-            if (row.warns) expected.push_back("The converter uses old fimrware, please update it.");
-            EXPECT_EQ(converter.sink.texts(), expected) << c.firmwareVersion << " mode " << mode;
-        }
-    }
-}
-
-TEST(EndToEnd, UnansweredVersionWarnsInEitherLanguage) {
-    for (int language : {0, 1}) {
-        SerialFaults faults;
-        faults.silentFrom = 65; // every register of the read answered, the version not
-        Converter converter(faults, {}, language);
-        ASSERT_TRUE(converter.ok);
-        auto c = converter.config(0);
-        ASSERT_TRUE(converter.operations->ReadConf(c));
-        EXPECT_EQ(c.firmwareVersion, language == 1 ? "Unknown" : "Ismeretlen");
-        ASSERT_EQ(converter.sink.entries.size(), 2u);
-        EXPECT_EQ(converter.sink.entries[1].text, converter.catalogue.text(Msg::OldFirmware));
-    }
 }
 
 class CliAgainstSimulator : public ::testing::Test {

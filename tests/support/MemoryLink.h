@@ -10,8 +10,6 @@
 
 namespace varnadex::test {
 
-enum class Transport { Serial, Network };
-
 // A converter in memory: registers, a version, and a log of every register operation.
 // `failAt` makes the n-th operation (counting from 0) and every later one fail.
 class MemoryLink : public IRegisterLink, public IConfigConnection {
@@ -40,16 +38,13 @@ public:
     }
     void close() override { ++closes; }
     IRegisterLink& link() override { return *this; }
-    Msg communicationError() const override {
-        return kind == Transport::Serial ? Msg::SerialCommError : Msg::NetworkCommError;
-    }
+    Msg communicationError() const override { return Msg::SerialCommError; }
 
     std::array<std::uint8_t, 256> regs{};
     std::vector<std::string> log;
     std::optional<std::size_t> failAt;
     std::optional<std::uint8_t> failAddress; // reads and writes of this register fail
     std::string version = "2.2";
-    Transport kind = Transport::Serial;
     bool openOk = true;
     int opens = 0;
     int closes = 0;
