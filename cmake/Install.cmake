@@ -1,5 +1,6 @@
 # What `cmake --install` puts where: the programs, the desktop entry and its icon, the AppStream
-# metainfo, the manual pages and the bash completion, in the GNU directory layout.
+# metainfo, the manual pages, the bash completion, the configuration files' schema and the
+# Ansible collection, in the GNU directory layout.
 include(GNUInstallDirs)
 
 # The day the version below was released: shown in the manual pages and the metainfo.
@@ -67,3 +68,8 @@ endif()
 # Made by cli/ from the built program, which knows the fields.
 install(FILES ${varnadex_generated}/completion/varnadex-cli
         DESTINATION ${VARNADEX_BASH_COMPLETION_DIR})
+# Where an editor can be pointed to check a configuration file as it is typed.
+install(FILES ${varnadex_generated}/config.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/varnadex)
+
+# The Ansible collection.
+include(${CMAKE_CURRENT_LIST_DIR}/Ansible.cmake)

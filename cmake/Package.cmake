@@ -18,6 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Varnadex Maintainers <varnadex@example.org>
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Ansible collection it carries runs on Debian's ansible-core.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ansible-core")
 # The long text; the package's one-line summary above comes before it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Varnadex configures a small serial-to-Ethernet converter: a box that
 carries one serial line (1200 to 57600 b/s) over TCP or UDP. It reads the

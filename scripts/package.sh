@@ -19,7 +19,7 @@ ldflags="$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVARNADEX_GUI=ON -DVARNADEX_WERROR=OFF \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target varnadex varnadex-cli varnadex-sim varnadex-completion
+cmake --build "$build" -j"$(nproc)" --target varnadex varnadex-cli varnadex-sim varnadex-cli-files
 rm -f "$build"/package/*.deb
 (cd "$build" && cpack -G DEB -B "$PWD/package" >/dev/null)
 deb=$(ls "$build"/package/varnadex_*.deb)

@@ -7,7 +7,9 @@ packages=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev nlohmann-json3-d
           clang libclang-rt-14-dev xvfb xauth
           dpkg-dev file desktop-file-utils appstream lintian man-db bash-completion
           # The Windows build and its tests: mingw-w64, GoogleTest's sources, Wine; zip packs it.
-          g++-mingw-w64-x86-64-posix googletest wine wine64 zip)
+          g++-mingw-w64-x86-64-posix googletest wine wine64 zip
+          # The Ansible collection and its test; jsonschema checks files against the CLI's schema.
+          ansible-core python3-jsonschema)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -54,6 +54,11 @@ done <<LIST
 -rw-r--r-- /usr/share/man/man1/varnadex-cli.1.gz
 -rw-r--r-- /usr/share/man/man1/varnadex-sim.1.gz
 -rw-r--r-- /usr/share/bash-completion/completions/varnadex-cli
+-rw-r--r-- /usr/share/varnadex/config.schema.json
+-rw-r--r-- /usr/share/ansible/collections/ansible_collections/varnadex/converter/galaxy.yml
+-rw-r--r-- /usr/share/ansible/collections/ansible_collections/varnadex/converter/plugins/modules/config.py
+-rw-r--r-- /usr/share/ansible/collections/ansible_collections/varnadex/converter/plugins/modules/info.py
+-rw-r--r-- /usr/share/ansible/collections/ansible_collections/varnadex/converter/plugins/inventory/scan.py
 -rw-r--r-- /usr/share/doc/varnadex/copyright
 -rw-r--r-- /usr/share/doc/varnadex/changelog.Debian.gz
 $(for s in 16 32 48 64 128 256; do echo "-rw-r--r-- /usr/share/icons/hicolor/${s}x${s}/apps/varnadex.png"; done)
@@ -106,6 +111,9 @@ for _ in $(seq 50); do grep -q '^serial ' "$work/sim.txt" && break; sleep 0.1; d
 pty=$(awk '$1 == "serial" {print $2; exit}' "$work/sim.txt")
 timeout 60 "$bin/varnadex-cli" --lang en --port "$pty" read >"$work/read.json" 2>"$work/read.err" ||
     fail "varnadex-cli read from varnadex-sim: $(cat "$work/read.err")"
+
+# The installed schema is the one the installed program prints.
+expect "installed schema" "$(cmp -s "$root/usr/share/varnadex/config.schema.json" <("$bin/varnadex-cli" schema) && echo same)" same
 
 echo "== completion"
 complete_words() { # the candidates bash offers for the words given, the last being completed
