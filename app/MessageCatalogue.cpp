@@ -192,6 +192,9 @@ constexpr ExtraText kExtra[] = {
      "Nem sikerült hálózati socketet létrehozni a kereséshez."},
     {"stopped; addresses still being asked are not listed",
      "leállítva; a még folyamatban lévő címek nincsenek a listában"},
+    {"Communication error: the converter answered too slowly. Check the link to it and try again.",
+     "Kommunikációs hiba: a konverter túl lassan válaszolt. Ellenőrízze a kapcsolatot, és "
+     "próbálja újra."},
 };
 
 void appendHexEscape(std::string& out, unsigned char byte) {
@@ -229,7 +232,7 @@ void appendEscapedControl(std::string& out, unsigned char c) {
     }
 }
 
-static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::ScanStopped) + 1,
+static_assert(std::size(kExtra) == static_cast<std::size_t>(ExtraMsg::AnsweredTooSlowly) + 1,
               "one text per ExtraMsg");
 
 // %1 to %9 replaced once, left to right, so that a "%2" inside an argument stays as it is.

@@ -121,6 +121,9 @@ enum class ExtraMsg : int {
     ScanSnmpPort,
     ScanSocketFailed,
     ScanStopped,
+
+    // A converter whose answers came, but after its requests had been given up.
+    AnsweredTooSlowly,
 };
 
 // How many characters of a value a message echoes: enough to recognise it, never a screenful.

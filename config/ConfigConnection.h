@@ -25,8 +25,8 @@ public:
     virtual std::optional<OpenFailure> open() = 0;
     virtual void close() = 0;
     virtual IRegisterLink& link() = 0;
-    // The transport's communication-error message.
-    virtual Msg communicationError() const = 0;
+    // The transport's communication-error message, for the last exchange that failed.
+    virtual std::string communicationError(const MessageCatalogue& catalogue) const = 0;
 };
 
 } // namespace varnadex

@@ -126,7 +126,7 @@ OpResult ConfigProcedures::notOpened(const OpenFailure& failure) {
 }
 
 OpResult ConfigProcedures::fail(IConfigConnection& connection) {
-    sink_.show(MessageKind::Error, catalogue_.text(connection.communicationError()));
+    sink_.show(MessageKind::Error, connection.communicationError(catalogue_));
     connection.close();
     return OpResult::CommunicationFailed;
 }

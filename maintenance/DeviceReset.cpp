@@ -22,7 +22,7 @@ bool DeviceReset::overNetwork(const ConverterConfig& config) {
     if (auto failure = snmp_.OpenConnection(config.agentHost, config.accessCommunity))
         return notOpened(*failure);
     if (snmp_.RequestReset() == -1) {
-        sink_.show(MessageKind::Error, catalogue_.text(Msg::NetworkCommError));
+        sink_.show(MessageKind::Error, snmp_.communicationError(catalogue_));
         snmp_.CloseConnection();
         return false;
     }

@@ -19,7 +19,9 @@ public:
     std::optional<OpenFailure> open() override;
     void close() override { link_.ClosePort(); }
     IRegisterLink& link() override { return link_; }
-    Msg communicationError() const override { return Msg::SerialCommError; }
+    std::string communicationError(const MessageCatalogue& catalogue) const override {
+        return catalogue.text(Msg::SerialCommError);
+    }
 
 private:
     CSerialLink& link_;

@@ -34,7 +34,9 @@ struct Probe {
     int step = 0;
     int attempt = 0;
     std::array<std::uint8_t, AttemptSchedule::kAttempts> ids{}; // of this step's attempts so far
-    int sent = 0;                                               // attempts of this step sent
+    std::array<Millis, AttemptSchedule::kAttempts> sentAt{};
+    int sent = 0;             // attempts of this step sent
+    AttemptSchedule schedule; // what this address's answers have taught
     std::uint8_t nextId = 0;
     std::uint32_t sends = 0; // every send; tells a live deadline from a stale one
     bool inFlight = false;
@@ -138,12 +140,13 @@ private:
         Probe& p = probes_[index];
         const std::uint8_t id = ++p.nextId;
         p.ids[static_cast<std::size_t>(p.attempt)] = id;
+        p.sentAt[static_cast<std::size_t>(p.attempt)] = now;
         p.sent = p.attempt + 1;
         ++p.sends;
         p.inFlight = true;
         const auto request = BuildRequest(kindOf(p), settings_.community, id, registerOf(p), 0);
         socket_.sendTo(p.finding.address, settings_.port, request.bytes);
-        deadlines_.push({now + AttemptSchedule::window(p.attempt), index, p.sends});
+        deadlines_.push({now + p.schedule.window(p.attempt), index, p.sends});
     }
 
     void schedule(std::size_t index) {
@@ -171,6 +174,7 @@ private:
             const auto result = ReadResponse(kindOf(p), datagram, settings_.community.size(),
                                              p.ids[static_cast<std::size_t>(i)], registerOf(p), 0);
             if (result) {
+                p.schedule.heard(clock_.now() - p.sentAt[static_cast<std::size_t>(i)]);
                 advance(at->second, *result);
                 return;
             }
@@ -181,10 +185,9 @@ private:
     // A well-formed response to one of our requests that the codec did not take: an agent
     // that has no such object (noSuchName), or one that answered with another.
     static bool answersUs(std::span<const std::uint8_t> datagram, const Probe& p) {
-        const auto message = decodeSnmpMessage(datagram, BerRules::Lenient);
-        if (!message || message->pduTag != ber::kGetResponse) return false;
-        return std::any_of(p.ids.begin(), p.ids.begin() + p.sent,
-                           [&](std::uint8_t id) { return message->requestId == id; });
+        const auto id = answerId(datagram);
+        return id && std::any_of(p.ids.begin(), p.ids.begin() + p.sent,
+                                 [&](std::uint8_t ours) { return *id == ours; });
     }
 
     void advance(std::size_t index, const SnmpResult& result) {

@@ -18,7 +18,9 @@ public:
     }
     void close() override { socket_.CloseConnection(); }
     IRegisterLink& link() override { return socket_; }
-    Msg communicationError() const override { return Msg::NetworkCommError; }
+    std::string communicationError(const MessageCatalogue& catalogue) const override {
+        return socket_.communicationError(catalogue);
+    }
 
 private:
     CSnmpSocket& socket_;

@@ -51,4 +51,10 @@ std::optional<SnmpMessage> decodeSnmpMessage(std::span<const std::uint8_t> datag
     return out;
 }
 
+std::optional<std::int32_t> answerId(std::span<const std::uint8_t> datagram) {
+    const auto message = decodeSnmpMessage(datagram, BerRules::Lenient);
+    if (!message || message->pduTag != ber::kGetResponse) return std::nullopt;
+    return message->requestId;
+}
+
 } // namespace varnadex

@@ -27,4 +27,8 @@ struct SnmpMessage {
 std::optional<SnmpMessage> decodeSnmpMessage(std::span<const std::uint8_t> datagram,
                                              BerRules rules);
 
+// The request-id of an agent's answer (a GetResponse, read leniently), or nothing when the
+// datagram is no answer at all.
+std::optional<std::int32_t> answerId(std::span<const std::uint8_t> datagram);
+
 } // namespace varnadex

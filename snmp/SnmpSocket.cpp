@@ -4,7 +4,9 @@
 #include "app/Utf8.h"
 #include "config/CodePage.h"
 #include "config/FieldText.h"
+#include "snmp/SnmpMessage.h"
 
+#include <algorithm>
 #include <array>
 
 namespace varnadex {
@@ -106,6 +108,10 @@ std::optional<OpenFailure> CSnmpSocket::OpenConnection(const std::string& agentH
     // rather than by every transaction failing in turn.
     if (auto problem = communityProblem(accessCommunity)) return refused(catalogue_.say(*problem));
     community_ = *toConverterText(accessCommunity);
+    // What one converter's answers taught says nothing of another's.
+    if (agentHost != agentHost_) schedule_.forget();
+    agentHost_ = agentHost;
+    answeredLate_ = false;
     open_ = true;
     return std::nullopt;
 }
@@ -122,21 +128,30 @@ std::optional<SnmpResult> CSnmpSocket::Transact(RequestKind kind, std::uint8_t a
     // Checked before the first id is spent: a request that cannot be built sends nothing.
     if (!BuildRequest(kind, community_, 0, address, value).ok()) return std::nullopt;
 
+    // Whatever waits now answers an earlier transaction. Later on, an answer to any attempt of
+    // this one is the answer: on a slow link the first attempt's answer may come in the third
+    // attempt's window.
+    socket_.discardWaiting();
+    Transaction t{kind, address, value};
     for (int attempt = 0; attempt < AttemptSchedule::kAttempts; ++attempt) {
         ++requestId_;
         const auto request = BuildRequest(kind, community_, requestId_, address, value);
-        // Whatever waits now answers an earlier request.
-        socket_.discardWaiting();
+        t.ids[static_cast<std::size_t>(attempt)] = requestId_;
+        t.sentAt[static_cast<std::size_t>(attempt)] = clock_.now();
+        t.sent = attempt + 1;
         // A send that fails shows as a missing answer.
         socket_.send(request.bytes);
-        const Millis deadline = clock_.now() + AttemptSchedule::window(attempt);
-        if (auto result = AwaitAnswer(kind, address, value, deadline)) return result;
+        const Millis deadline = clock_.now() + schedule_.window(attempt);
+        if (auto result = AwaitAnswer(t, deadline)) {
+            answeredLate_ = false;
+            return result;
+        }
     }
+    answeredLate_ = t.heardOthers;
     return std::nullopt;
 }
 
-std::optional<SnmpResult> CSnmpSocket::AwaitAnswer(RequestKind kind, std::uint8_t address,
-                                                   std::uint8_t value, Millis deadline) {
+std::optional<SnmpResult> CSnmpSocket::AwaitAnswer(Transaction& t, Millis deadline) {
     // The socket reports a datagram's true size, so an oversized one shows without a bigger
     // buffer.
     std::array<std::uint8_t, kSnmpBufferSize> buffer{};
@@ -152,13 +167,27 @@ std::optional<SnmpResult> CSnmpSocket::AwaitAnswer(RequestKind kind, std::uint8_
         // like a stray it must not cost the answer that may still follow it.
         if (got.size > buffer.size()) continue;
         const auto datagram = std::span<const std::uint8_t>(buffer).first(got.size);
-        if (auto result =
-                ReadResponse(kind, datagram, community_.size(), requestId_, address, value)) {
-            return result;
+        for (int i = 0; i < t.sent; ++i) {
+            const auto attempt = static_cast<std::size_t>(i);
+            if (auto result = ReadResponse(t.kind, datagram, community_.size(), t.ids[attempt],
+                                           t.address, t.value)) {
+                // Each attempt has its own id: the round trip is that attempt's.
+                schedule_.heard(clock_.now() - t.sentAt[attempt]);
+                return result;
+            }
         }
-        // Not the answer (a late reply to an earlier id, a stray): wait on.
+        // An answer to none of this transaction's ids: one to an earlier transaction, come
+        // after it had given up. Not the answer; wait on.
+        if (const auto id = answerId(datagram);
+            id && std::find(t.ids.begin(), t.ids.begin() + t.sent, *id) == t.ids.begin() + t.sent)
+            t.heardOthers = true;
     }
     return std::nullopt;
+}
+
+std::string CSnmpSocket::communicationError(const MessageCatalogue& catalogue) const {
+    return answeredLate_ ? catalogue.extra(ExtraMsg::AnsweredTooSlowly)
+                         : catalogue.text(Msg::NetworkCommError);
 }
 
 int CSnmpSocket::GetRegister(std::uint8_t address) {

@@ -8,6 +8,7 @@
 #include "snmp/DatagramSocket.h"
 #include "snmp/SnmpCodec.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,9 +44,10 @@ std::optional<std::string> refuseAgentAccess(const std::string& agentHost,
                                              const MessageCatalogue& catalogue);
 
 // The connection to the converter's SNMP agent and its four transactions. Each transaction
-// makes up to five attempts, each with a fresh request-id and a window of 20, 220, 420, 620
-// and 820 ms; within its window an attempt waits on the socket and ends at the first accepted
-// answer. Transactions show no message; the caller decides what to report.
+// makes up to five attempts, each with a fresh request-id and a window from the
+// AttemptSchedule: 20, 220, 420, 620 and 820 ms on a quick link, longer on a link whose round
+// trips have shown to be longer. The transaction ends at the first accepted answer to any of
+// its attempts. Transactions show no message; the caller decides what to report.
 class CSnmpSocket : public IRegisterLink {
 public:
     CSnmpSocket(IDatagramSocket& socket, IClock& clock, const MessageCatalogue& catalogue)
@@ -74,12 +76,28 @@ public:
     // and survives opening and closing.
     std::uint8_t requestId() const { return requestId_; }
     const std::string& community() const { return community_; }
+    // The last transaction that failed heard answers, but none to its own requests: the
+    // converter answered too slowly, rather than not at all.
+    bool answeredLate() const { return answeredLate_; }
+    // What the user is told of a failed transaction: "Check target IP and Community string!"
+    // when nothing came back, that the converter answered too slowly when answers came late.
+    std::string communicationError(const MessageCatalogue& catalogue) const;
+    const AttemptSchedule& schedule() const { return schedule_; }
 
 private:
+    struct Transaction {
+        RequestKind kind;
+        std::uint8_t address = 0;
+        std::uint8_t value = 0;
+        std::array<std::uint8_t, AttemptSchedule::kAttempts> ids{}; // of the attempts sent
+        std::array<Millis, AttemptSchedule::kAttempts> sentAt{};
+        int sent = 0;
+        bool heardOthers = false; // answers to other ids came
+    };
+
     std::optional<SnmpResult> Transact(RequestKind kind, std::uint8_t address, std::uint8_t value);
-    // Waits on the socket until `deadline` for the answer to the request just sent.
-    std::optional<SnmpResult> AwaitAnswer(RequestKind kind, std::uint8_t address,
-                                          std::uint8_t value, Millis deadline);
+    // Waits on the socket until `deadline` for an answer to any attempt sent so far.
+    std::optional<SnmpResult> AwaitAnswer(Transaction& t, Millis deadline);
 
     IDatagramSocket& socket_;
     IClock& clock_;
@@ -87,6 +105,9 @@ private:
     std::string community_;
     std::uint8_t requestId_ = 0;
     bool open_ = false;
+    std::string agentHost_;
+    AttemptSchedule schedule_;
+    bool answeredLate_ = false;
 };
 
 } // namespace varnadex

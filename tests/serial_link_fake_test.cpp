@@ -203,7 +203,7 @@ TEST(SerialConnectionRules, OpensAt9600WithTheLeadInAndClosesOnce) {
     ASSERT_EQ(port.written.size(), 1u);
     EXPECT_EQ(port.written[0], Bytes(6, 'X'));
     EXPECT_EQ(&connection.link(), &link);
-    EXPECT_EQ(connection.communicationError(), Msg::SerialCommError);
+    EXPECT_EQ(connection.communicationError(catalogue), catalogue.text(Msg::SerialCommError));
     connection.close();
     EXPECT_FALSE(link.isOpen());
 

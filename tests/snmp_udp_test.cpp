@@ -1,6 +1,7 @@
 // The SNMP transport over real UDP sockets on loopback, against the simulator's agent.
 #include "config/TypedAccessors.h"
 #include "platform/PosixUdpSocket.h"
+#include "platform/SystemClock.h"
 #include "sim/SnmpAgent.h"
 #include "snmp/SnmpSocket.h"
 #include "tests/snmp_support.h"
@@ -191,7 +192,7 @@ Bytes answer(std::uint8_t id, std::uint8_t reg, std::uint8_t value) {
     return b;
 }
 
-TEST(SnmpUdpPeer, StaleAndLateRepliesNeverAnswerAnotherRequest) {
+TEST(SnmpUdpPeer, AStaleReplyIsThrownAwayAndALateOneAnswersItsOwnRequest) {
     FakeClock clock;
     MessageCatalogue catalogue;
     RecordingSink sink;
@@ -213,13 +214,42 @@ TEST(SnmpUdpPeer, StaleAndLateRepliesNeverAnswerAnotherRequest) {
     auto second = std::async(std::launch::async, [&] { return snmp.GetRegister(17); });
     EXPECT_EQ(peer.receive(),
               BuildRequest(RequestKind::RegisterRead, "kelvin", id + 1, 17, 0).bytes);
-    // No answer to that attempt; the retry's window then sees the late reply first.
+    // No answer to that attempt in its window; the first attempt's answer, come late in the
+    // retry's window, is the answer.
     const Bytes retry = peer.receive();
     ASSERT_EQ(retry.size(), 50u);
     EXPECT_EQ(retry[22], std::uint8_t(id + 2));
     peer.reply(answer(id + 1, 17, 0x98));
     peer.reply(answer(id + 2, 17, 0x22));
-    EXPECT_EQ(second.get(), 0x22);
+    EXPECT_EQ(second.get(), 0x98);
+}
+
+// Behind a link whose round trip outlasts the fourth quick window, in real time: the first
+// answer comes while the fourth attempt is out, and is taken; the round trip it teaches leaves
+// one request per transaction after it.
+TEST(SnmpOverASlowLink, A900MsRoundTripResetsAndReads) {
+    sim::RegisterMemory memory;
+    memory.write(44, 0xC1);
+    sim::SimLog log;
+    sim::SnmpAgent agent(memory, log, {});
+    agent.setLink({.delayMs = 900});
+    ASSERT_TRUE(agent.start("127.0.0.1", 0));
+    MessageCatalogue catalogue;
+    catalogue.fill(1);
+    SystemClock clock;
+    PosixUdpSocket udp;
+    CSnmpSocket snmp(udp, clock, catalogue);
+    ASSERT_FALSE(snmp.OpenConnection("127.0.0.1:" + std::to_string(agent.port()), "kelvin"));
+    EXPECT_EQ(snmp.RequestReset(), 1);
+    EXPECT_EQ(snmp.GetRegister(44), 0xC1);
+    EXPECT_EQ(snmp.GetRegister(44), 0xC1);
+    // The reset was sent at 0, 20, 240 and 660 ms and answered from 900 ms on, not five times
+    // and given up on; each read was sent once.
+    EXPECT_EQ(agent.resetCount(), 4);
+    const auto lines = log.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("snmp get", 0) == 0; }),
+              2);
 }
 
 TEST(PosixUdpSocket, ConnectedSocketTakesOnlyItsPeerAndReportsTrueSize) {

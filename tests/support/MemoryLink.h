@@ -38,7 +38,9 @@ public:
     }
     void close() override { ++closes; }
     IRegisterLink& link() override { return *this; }
-    Msg communicationError() const override { return Msg::SerialCommError; }
+    std::string communicationError(const MessageCatalogue& catalogue) const override {
+        return catalogue.text(Msg::SerialCommError);
+    }
 
     std::array<std::uint8_t, 256> regs{};
     std::vector<std::string> log;
