@@ -92,7 +92,6 @@ int main() {
     boot.startInLoader = true; // the restart's fixed pauses are not the transfer's
     boot.imageSize = kImageBytes;
     sim::SerialConverter converter(memory, log, {}, boot);
-    converter.setRequestPacing(true);
     if (!converter.start()) {
         std::fprintf(stderr, "firmware_bench: no pty\n");
         return 1;

@@ -74,7 +74,8 @@ int main() {
     }
     std::sort(times.begin(), times.end());
     std::sort(silentTimes.begin(), silentTimes.end());
-    const double floor = double(kAddresses) / kRate + AttemptSchedule::quickTotal().count() / 1000.0;
+    const double floor =
+        double(kAddresses) / kRate + AttemptSchedule::quickTotal().count() / 1000.0;
     std::printf("scan of a /20 with %d simulated converters on loopback at --rate %u (%d runs)\n",
                 kConverters, kRate, kRuns);
     std::printf("  found (last run)  : %d converters (%d incomplete), %d refused, %d no answer\n",

@@ -99,8 +99,8 @@ ProbeEvent PosixProbeSocket::receiveFrom(std::span<std::uint8_t> buffer, Millis 
                 // The name is the refused datagram's own destination, which is what the scan
                 // asked; the offender may be a router on the way.
                 if (error.ee_origin == SO_EE_ORIGIN_ICMP && error.ee_type == ICMP_DEST_UNREACH &&
-                    error.ee_code == ICMP_PORT_UNREACH &&
-                    message.msg_namelen >= sizeof original && original.sin_family == AF_INET) {
+                    error.ee_code == ICMP_PORT_UNREACH && message.msg_namelen >= sizeof original &&
+                    original.sin_family == AF_INET) {
                     return ProbeEvent{Kind::Refused, ntohl(original.sin_addr.s_addr),
                                       ntohs(original.sin_port), 0};
                 }
@@ -131,6 +131,5 @@ ProbeEvent PosixProbeSocket::receiveFrom(std::span<std::uint8_t> buffer, Millis 
     if (auto event = takeOne()) return *event;
     return {Kind::Nothing};
 }
-
 
 } // namespace varnadex

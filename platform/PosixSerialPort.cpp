@@ -224,4 +224,12 @@ void PosixSerialPort::drainOutput(Micros limit) {
     }
 }
 
+bool PosixSerialPort::drainThenDiscard(Micros limit, Micros slack) {
+    if (fd_ < 0) return false;
+    drainOutput(limit);
+    if (Clock::now() - lineFreeAt_ >= slack) return false;
+    discardInput();
+    return true;
+}
+
 } // namespace varnadex

@@ -32,6 +32,7 @@ public:
     int read(std::span<std::uint8_t> buffer, Micros timeout) override;
     void discardInput() override;
     void drainOutput(Micros limit) override;
+    bool drainThenDiscard(Micros limit, Micros slack) override;
 
 private:
     bool refuse(PortFailure reason, int error);

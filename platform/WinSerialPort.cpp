@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <thread>
 
 #include <windows.h>
 
@@ -140,6 +141,8 @@ bool WinSerialPort::open(const std::string& name, int speed) {
     ::PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
     handle_ = h;
     readTimeout_ = kReadTimeout;
+    charTime_ = Micros(10'000'000 / speed);
+    lineFreeAt_ = std::chrono::steady_clock::now();
     lastOpenError_ = {};
     return true;
 }
@@ -180,6 +183,7 @@ bool WinSerialPort::write(std::span<const std::uint8_t> bytes) {
         // The write time-out ran out with bytes still unsent.
         if (written == 0) return false;
         done += written;
+        lineFreeAt_ = std::max(std::chrono::steady_clock::now(), lineFreeAt_) + charTime_ * written;
     }
     return true;
 }
@@ -206,6 +210,8 @@ void WinSerialPort::discardInput() {
 void WinSerialPort::drainOutput(Micros limit) {
     if (!handle_) return;
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto wire = std::min(lineFreeAt_, deadline);
+    if (wire > std::chrono::steady_clock::now()) std::this_thread::sleep_until(wire);
     for (;;) {
         DWORD errors = 0;
         COMSTAT status{};
@@ -214,6 +220,14 @@ void WinSerialPort::drainOutput(Micros limit) {
         // A character takes 1.04 ms at 9600 b/s.
         ::Sleep(2);
     }
+}
+
+bool WinSerialPort::drainThenDiscard(Micros limit, Micros slack) {
+    if (!handle_) return false;
+    drainOutput(limit);
+    if (std::chrono::steady_clock::now() - lineFreeAt_ >= slack) return false;
+    discardInput();
+    return true;
 }
 
 } // namespace varnadex

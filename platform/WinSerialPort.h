@@ -2,6 +2,8 @@
 
 #include "serial/SerialPort.h"
 
+#include <chrono>
+
 #include <cstdint>
 #include <string>
 
@@ -29,6 +31,7 @@ public:
     int read(std::span<std::uint8_t> buffer, Micros timeout) override;
     void discardInput() override;
     void drainOutput(Micros limit) override;
+    bool drainThenDiscard(Micros limit, Micros slack) override;
 
 private:
     bool setReadTimeout(std::uint32_t milliseconds);
@@ -36,6 +39,10 @@ private:
     void* handle_ = nullptr; // a HANDLE; null while closed
     PortOpenError lastOpenError_;
     std::uint32_t readTimeout_ = 0;
+    // When what was written will have crossed the line: the driver's queue empties into the
+    // UART's own buffer before the line has carried it.
+    std::chrono::steady_clock::time_point lineFreeAt_{};
+    Micros charTime_{1042};
 };
 
 } // namespace varnadex

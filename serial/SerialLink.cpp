@@ -52,6 +52,7 @@ int CSerialLink::OpenPort(const std::string& comPort, int speed) {
 }
 
 int CSerialLink::ClosePort() {
+    tailMayFollow_ = false;
     if (!port_.isOpen()) return 0;
     port_.close();
     return 1;
@@ -81,7 +82,8 @@ int CSerialLink::readReply(std::size_t needed, std::size_t limit) {
 }
 
 int CSerialLink::readInto(std::size_t needed, std::size_t usual, std::size_t limit,
-                          bool refusalEnds) {
+                          bool frameReply) {
+    const bool refusalEnds = frameReply;
     replyLength_ = 0;
     if (!port_.isOpen()) return -1;
     limit = std::clamp<std::size_t>(limit, 1, kReplyBufferSize);
@@ -108,9 +110,26 @@ int CSerialLink::readInto(std::size_t needed, std::size_t usual, std::size_t lim
     // still short at the time-out has failed; what comes after it is not waited for.
     const bool complete =
         got >= needed || (refusalEnds && got > 0 && replyBuffer[0] != kReplyAccepted);
-    if (complete) got = readUntilQuiet(got, usual, limit);
+    if (complete && frameReply && got >= usual && replyBuffer[0] == kReplyAccepted)
+        tailMayFollow_ = true; // the next frame's time on the line waits for the tail
+    else if (complete)
+        got = readUntilQuiet(got, usual, limit);
     replyLength_ = got;
     return static_cast<int>(got);
+}
+
+void CSerialLink::awaitTailBefore(std::size_t frameLength) {
+    if (!tailMayFollow_ || kCharTime * static_cast<long>(frameLength) >= kReplyQuietTime) return;
+    readUntilQuiet(0, 0, kReplyBufferSize);
+    replyLength_ = 0;
+    tailMayFollow_ = false;
+}
+
+void CSerialLink::dropTailAfterWrite() {
+    if (!tailMayFollow_) return;
+    // No answer's first byte is whole before one character time after the frame.
+    port_.drainThenDiscard(kDrainOutputLimit, kCharTime);
+    tailMayFollow_ = false;
 }
 
 std::size_t CSerialLink::readUntilQuiet(std::size_t got, std::size_t usual, std::size_t limit) {
@@ -133,8 +152,10 @@ int CSerialLink::readOn() {
 bool CSerialLink::exchange(std::size_t frameLength, std::size_t needed, std::size_t usual) {
     if (!port_.isOpen()) return false;
     // A late tail of an earlier reply must not pass for the start of this one.
+    awaitTailBefore(frameLength);
     port_.discardInput();
     if (!port_.write({commandBuffer.data(), frameLength})) return false;
+    dropTailAfterWrite();
     if (readInto(needed, usual, kReplyBufferSize, true) < 0) return false;
     return checkReply(reply(), needed) == ReplyStatus::Accepted;
 }

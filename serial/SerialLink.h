@@ -20,13 +20,19 @@ inline constexpr std::size_t kReplyBufferSize = 255;
 // The converter's total read time-out: a reply that has not come within it never will.
 inline constexpr Millis kReplyTimeout{1000};
 
-// Once a reply holds the bytes its frame needs, the line must then stay quiet this long before
-// the reply counts as complete. Whatever else the converter sends with a reply (offset 1, bytes
-// after the data) comes back to back, one character each 1.04 ms at 9600 b/s; three character
-// times cover that even when a poll wakes a couple of milliseconds late. A quiet time of 1 ms
-// cut replies in two and left their tails to be read as the start of the next reply. Bursts
-// further apart (USB adapters hold bytes up to 16 ms) cannot split a reply, because its needed
-// bytes are waited for; a tail that comes later still is thrown away before the next frame.
+// One character on the converter's line: start, eight data and stop bits at 9600 b/s.
+inline constexpr Micros kCharTime{10'000'000 / 9600};
+
+// Whatever else the converter sends with a reply (offset 1, bytes after the data) comes back to
+// back, one character each 1.04 ms; three character times cover that even when a poll wakes a
+// couple of milliseconds late. A quiet time of 1 ms cut replies in two and left their tails to
+// be read as the start of the next reply. A register or version reply is not waited out: the
+// next frame's own time on the line covers its tail, since no reply to that frame can start
+// before the converter has all of it. Written, the frame is drained and what came meanwhile
+// thrown away; a frame shorter on the line than this (the version's one byte) waits out the
+// rest before it goes. Bursts further apart (USB adapters hold bytes up to 16 ms) cannot split
+// a reply, because its needed bytes are waited for; a tail that comes later still is thrown
+// away before the next frame. Raw replies (the restart, the firmware loader) are waited out.
 inline constexpr Micros kReplyQuietTime{3125};
 
 // A reply that holds what its frame needs but less than such replies usually carry (a write's
@@ -95,7 +101,12 @@ public:
     std::array<std::uint8_t, 6> commandBuffer{};
 
 private:
-    int readInto(std::size_t needed, std::size_t usual, std::size_t limit, bool refusalEnds);
+    // A frame's reply (`frameReply`) ends early at a refusal, and leaves the tail of a whole
+    // reply to the next frame; a raw reply is read until the line is quiet.
+    int readInto(std::size_t needed, std::size_t usual, std::size_t limit, bool frameReply);
+    // Before and after a frame is written: what the last reply's tail needs.
+    void awaitTailBefore(std::size_t frameLength);
+    void dropTailAfterWrite();
     // Reads on from replyBuffer[got] until the line is quiet or `limit` bytes are in.
     std::size_t readUntilQuiet(std::size_t got, std::size_t usual, std::size_t limit);
     bool exchange(std::size_t frameLength, std::size_t needed, std::size_t usual);
@@ -104,6 +115,7 @@ private:
     IClock& clock_;
     const MessageCatalogue& catalogue_;
     std::size_t replyLength_ = 0;
+    bool tailMayFollow_ = false; // the last reply was taken without waiting out its quiet time
 };
 
 } // namespace varnadex

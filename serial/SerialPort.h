@@ -55,6 +55,16 @@ public:
     // firmware: a reply is only worth waiting for once the converter has had it all. Ports
     // that send as they write have nothing to wait for.
     virtual void drainOutput(Micros limit) { (void)limit; }
+    // drainOutput, then discardInput while nothing that came can be an answer to what was
+    // written: unless the wait ended `slack` or more after the line had carried the last byte
+    // (a busy machine woke late), when an answer may have begun and nothing is thrown away.
+    // True when the input was thrown away.
+    virtual bool drainThenDiscard(Micros limit, Micros slack) {
+        (void)slack;
+        drainOutput(limit);
+        discardInput();
+        return true;
+    }
 };
 
 } // namespace varnadex

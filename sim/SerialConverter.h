@@ -38,8 +38,9 @@ public:
 
     // These three before start().
     void setVersion(std::uint8_t major, std::uint8_t minor);
-    // Also holds each frame until its bytes would have crossed a 9600 b/s line. Off, frames
-    // are answered as soon as the pty hands them over; only the replies are paced.
+    // Holds each frame until its bytes would have crossed a 9600 b/s line, as a converter
+    // can answer no sooner (the default). Off, frames are answered as soon as the pty hands
+    // them over, sooner than any line could carry them; only the replies are paced.
     void setRequestPacing(bool on) { requestPacing_ = on; }
 
     // Opens the pty and starts answering. False when no pty can be had.
@@ -81,7 +82,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stopping_{false};
     std::string linkPath_;
-    bool requestPacing_ = false;
+    bool requestPacing_ = true;
     Bootloader loader_;
     std::uint8_t versionMajor_ = 2;
     std::uint8_t versionMinor_ = 5;

