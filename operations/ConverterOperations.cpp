@@ -8,7 +8,7 @@ namespace varnadex {
 ConverterOperations::ConverterOperations(ISerialPort& port, IDatagramSocket& socket, IClock& clock,
                                          IFirmwareFile& firmwareFile, IMessageSink& sink,
                                          const MessageCatalogue& catalogue)
-    : sink_(sink), serial_(port, clock, catalogue), snmp_(socket, clock, catalogue),
+    : serial_(port, clock, catalogue), snmp_(socket, clock, catalogue),
       procedures_(sink, catalogue), reset_(serial_, snmp_, sink, catalogue),
       firmware_(serial_, firmwareFile, clock, sink, catalogue) {}
 

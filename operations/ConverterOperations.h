@@ -36,7 +36,6 @@ public:
 private:
     template <class Procedure> bool withConnection(ConverterConfig& config, Procedure run);
 
-    IMessageSink& sink_;
     OperationControl control_;
     CSerialLink serial_;
     CSnmpSocket snmp_;
