@@ -34,10 +34,9 @@ bool looksLikeIpv6(const std::string& agentHost) {
 
 // What the connection itself refuses: the window has always tried any other name, and shown
 // the connect message for one that does not resolve.
-std::optional<std::string> refuseAgentHost(const std::string& agentHost,
-                                           const MessageCatalogue& catalogue) {
-    if (looksLikeIpv6(agentHost)) return catalogue.extra(ExtraMsg::Ipv6NotSupported, agentHost);
-    if (!splitAgentHost(agentHost)) return catalogue.extra(ExtraMsg::BadHostPort, agentHost);
+std::optional<Problem> addressProblem(const std::string& agentHost) {
+    if (looksLikeIpv6(agentHost)) return Problem(ExtraMsg::Ipv6NotSupported, {agentHost});
+    if (!splitAgentHost(agentHost)) return Problem(ExtraMsg::BadHostPort, {agentHost});
     return std::nullopt;
 }
 
@@ -63,10 +62,9 @@ bool isHostName(std::string_view host) {
 }
 
 std::optional<Problem> agentHostProblem(const std::string& agentHost) {
-    if (looksLikeIpv6(agentHost)) return Problem(ExtraMsg::Ipv6NotSupported, {agentHost});
-    const auto address = splitAgentHost(agentHost);
-    if (!address) return Problem(ExtraMsg::BadHostPort, {agentHost});
-    if (!isHostName(address->host)) return Problem(ExtraMsg::ListBadHost, {address->host});
+    if (auto problem = addressProblem(agentHost)) return problem;
+    const auto host = splitAgentHost(agentHost)->host;
+    if (!isHostName(host)) return Problem(ExtraMsg::ListBadHost, {host});
     return std::nullopt;
 }
 
@@ -100,7 +98,7 @@ std::optional<OpenFailure> CSnmpSocket::OpenConnection(const std::string& agentH
         socket_.close();
         return OpenFailure{std::move(message), {}};
     };
-    if (auto problem = refuseAgentHost(agentHost, catalogue_)) return refused(*problem);
+    if (auto problem = addressProblem(agentHost)) return refused(catalogue_.say(*problem));
     const auto address = splitAgentHost(agentHost);
     if (!socket_.connect(address->host, address->port))
         return refused(catalogue_.text(Msg::CouldntConnect) + " (" + echoedValue(agentHost) + ")!");

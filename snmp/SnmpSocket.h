@@ -76,13 +76,10 @@ public:
     // and survives opening and closing.
     std::uint8_t requestId() const { return requestId_; }
     const std::string& community() const { return community_; }
-    // The last transaction that failed heard answers, but none to its own requests: the
-    // converter answered too slowly, rather than not at all.
-    bool answeredLate() const { return answeredLate_; }
-    // What the user is told of a failed transaction: "Check target IP and Community string!"
-    // when nothing came back, that the converter answered too slowly when answers came late.
+    // What the user is told of the last failed transaction: "Check target IP and Community
+    // string!" when nothing came back, that the converter answered too slowly when answers came
+    // but none to its own requests.
     std::string communicationError(const MessageCatalogue& catalogue) const;
-    const AttemptSchedule& schedule() const { return schedule_; }
 
 private:
     struct Transaction {

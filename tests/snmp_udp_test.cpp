@@ -237,7 +237,7 @@ TEST(SnmpOverASlowLink, A900MsRoundTripResetsAndReads) {
     MessageCatalogue catalogue;
     catalogue.fill(1);
     SystemClock clock;
-    PosixUdpSocket udp;
+    PosixUdpSocket udp(loopbackResolver);
     CSnmpSocket snmp(udp, clock, catalogue);
     ASSERT_FALSE(snmp.OpenConnection("127.0.0.1:" + std::to_string(agent.port()), "kelvin"));
     EXPECT_EQ(snmp.RequestReset(), 1);
